@@ -1,0 +1,89 @@
+// The platform layer: everything the library needs from the operating system.
+// Core code reaches devices, sleeps and the clock only through this interface.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvane::platform {
+
+// A device handle of the backend; kInvalidHandle when not open.
+using DeviceHandle = std::intptr_t;
+inline constexpr DeviceHandle kInvalidHandle = -1;
+
+// A report as it travels on the HID interface: the report number (0) in
+// byte 0, then the 64 bytes of the report. Backends whose HID layer hands
+// reports over without the report-number byte adapt the framing themselves.
+inline constexpr std::size_t kWireReportSize = 65;
+using WireReport = std::array<std::uint8_t, kWireReportSize>;
+
+// One present HID interface, as enumeration lists it.
+struct HidInterface {
+    // The first hardware identifier of the interface, in the form
+    // "HID\VID_vvvv&PID_pppp..." (any case). Empty when it could not be read:
+    // the scan stops walking at such an interface.
+    std::optional<std::string> hardwareId;
+    // The device path by which Open reaches the interface, UTF-8. It names
+    // the interface by where it is attached, so that a chip that
+    // re-enumerates in the same place keeps its path. Empty when it could not
+    // be obtained: the scan stops walking there.
+    std::optional<std::string> path;
+};
+
+enum class OpenMode { kWrite, kRead };
+
+enum class TransferStatus {
+    kCompleted,   // the whole report was written / read in time
+    kTimedOut,    // not completed within the limit; the pending I/O is still open
+    kDeviceGone,  // refused at once: the device behind the handle has gone
+    kFailed,      // the wait failed for another reason; nothing is known lost
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Present HID interfaces in the platform's enumeration order. May throw
+    // std::bad_alloc; the caller treats that as the end of the walk.
+    virtual std::vector<HidInterface> EnumerateInterfaces() = 0;
+
+    // Opens an interface by its path for writing or for reading, without
+    // blocking. kInvalidHandle on failure.
+    virtual DeviceHandle Open(std::string_view path, OpenMode mode) = 0;
+
+    // Writes one report, waiting at most timeoutMs for it to complete.
+    virtual TransferStatus Write(DeviceHandle handle, const WireReport& report,
+                                 std::uint32_t timeoutMs) = 0;
+
+    // Reads one report, waiting at most timeoutMs. On kCompleted, report
+    // holds the report number in byte 0 and the 64 report bytes after it.
+    virtual TransferStatus Read(DeviceHandle handle, WireReport& report,
+                                std::uint32_t timeoutMs) = 0;
+
+    // Cancels pending I/O on a handle (after a time-out).
+    virtual void Cancel(DeviceHandle handle) = 0;
+    virtual void Close(DeviceHandle handle) = 0;
+
+    virtual void SleepMs(std::uint32_t milliseconds) = 0;
+    // Monotonic clock in milliseconds.
+    virtual std::uint64_t NowMs() = 0;
+};
+
+// The platform that the library uses: the one installed with
+// SetActivePlatform, else the build's default.
+Platform& ActivePlatform();
+
+// Installs a platform for the whole process (nullptr restores the default).
+// The caller keeps ownership; the platform must outlive its use.
+void SetActivePlatform(Platform* platform);
+
+// The default platform of this build of the library: hidraw on Linux, the
+// virtual bench in the virtual-chip flavour. Defined once per flavour.
+Platform& DefaultPlatform();
+
+}  // namespace kelvane::platform
