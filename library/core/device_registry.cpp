@@ -1,0 +1,152 @@
+#include "core/device_registry.h"
+
+#include <cctype>
+#include <new>
+#include <vector>
+
+#include "core/library_state.h"
+#include "kelvane.h"
+#include "platform/platform.h"
+
+namespace kelvane::core {
+namespace {
+
+constexpr std::size_t kHardwareIdPrefixLength = 21;
+
+void CloseHandle(platform::Platform& platform, platform::DeviceHandle& handle) {
+    if (handle != platform::kInvalidHandle) {
+        platform.Close(handle);
+        handle = platform::kInvalidHandle;
+    }
+}
+
+}  // namespace
+
+std::string FormatHex4(std::uint16_t value) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text(4, '0');
+    for (int i = 3; i >= 0; --i) {
+        text[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
+        value = static_cast<std::uint16_t>(value >> 4);
+    }
+    return text;
+}
+
+std::optional<std::string> BuildMatchString(std::int32_t vendorId, std::int32_t productId) {
+    if (vendorId < 0 || vendorId > 0xFFFF || productId < 0 || productId > 0xFFFF) {
+        return std::nullopt;
+    }
+    return "vid_" + FormatHex4(static_cast<std::uint16_t>(vendorId)) + "&pid_" +
+           FormatHex4(static_cast<std::uint16_t>(productId));
+}
+
+std::string NormaliseHardwareId(std::string_view hardwareId) {
+    std::string id(hardwareId.substr(0, kHardwareIdPrefixLength));
+    for (char& c : id) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return id;
+}
+
+void CloseAllDevices() {
+    LibraryState& state = State();
+    platform::Platform& platform = platform::ActivePlatform();
+    for (DeviceEntry& entry : state.deviceTable) {
+        entry.path.Clear();
+    }
+    for (std::int32_t i = 0; i < state.deviceCount; ++i) {
+        DeviceEntry& entry = state.deviceTable[static_cast<std::size_t>(i)];
+        CloseHandle(platform, entry.writeHandle);
+        CloseHandle(platform, entry.readHandle);
+    }
+    // The current handles were copies of closed ones.
+    state.currentWrite = platform::kInvalidHandle;
+    state.currentRead = platform::kInvalidHandle;
+    state.deviceCount = 0;
+}
+
+int AddOrFindDevice(std::string_view path) {
+    LibraryState& state = State();
+    // Only the very same path folds: paths may be prefixes of one another
+    // ("/dev/hidraw1", "/dev/hidraw10") and still name different devices.
+    for (std::int32_t i = 0; i < state.deviceCount; ++i) {
+        if (state.deviceTable[static_cast<std::size_t>(i)].path.View() == path) {
+            return i;
+        }
+    }
+    if (state.deviceCount >= kMaxDevices) {
+        return -1;
+    }
+    const std::int32_t index = state.deviceCount;
+    if (!state.deviceTable[static_cast<std::size_t>(index)].path.Assign(path)) {
+        return -1;
+    }
+    ++state.deviceCount;
+    return index;
+}
+
+bool ScanDevices() {
+    LibraryState& state = State();
+    platform::Platform& platform = platform::ActivePlatform();
+    state.connected = false;
+    const std::optional<std::string> match = BuildMatchString(state.vendorId, state.productId);
+
+    std::vector<platform::HidInterface> interfaces;
+    try {
+        interfaces = platform.EnumerateInterfaces();
+    } catch (const std::bad_alloc&) {
+        interfaces.clear();  // memory exhausted: nothing could be walked
+    }
+
+    CloseAllDevices();
+
+    for (const platform::HidInterface& interface : interfaces) {
+        if (!interface.hardwareId) {
+            break;
+        }
+        if (!match || NormaliseHardwareId(*interface.hardwareId).find(*match) == std::string::npos) {
+            continue;
+        }
+        if (!interface.path) {
+            break;
+        }
+        const std::string_view path = *interface.path;
+        if (path.empty() || path.size() > DevicePath::kMaxLength) {
+            continue;  // a path that cannot be kept whole is not listed
+        }
+        const std::int32_t before = state.deviceCount;
+        const int index = AddOrFindDevice(path);
+        if (index < 0) {
+            break;  // the table is full: further interfaces are not listed
+        }
+        if (state.firstFound) {
+            state.firstFound = false;
+            state.selectedPath.Assign(path);
+        }
+        if (state.deviceCount > before) {
+            // A path listed twice keeps the handles of its first listing.
+            DeviceEntry& entry = state.deviceTable[static_cast<std::size_t>(index)];
+            entry.writeHandle = platform.Open(path, platform::OpenMode::kWrite);
+            entry.readHandle = platform.Open(path, platform::OpenMode::kRead);
+        }
+        if (state.selectedIndex < state.deviceCount) {
+            const DeviceEntry& selected = state.deviceTable[static_cast<std::size_t>(state.selectedIndex)];
+            state.currentWrite = selected.writeHandle;
+            state.currentRead = selected.readHandle;
+            state.connected = selected.path == state.selectedPath;
+        }
+    }
+    return state.connected;
+}
+
+int SelectDevice(std::uint32_t index) {
+    LibraryState& state = State();
+    if (index >= static_cast<std::uint32_t>(state.deviceCount)) {
+        return KELVANE_E_SELECT_INDEX;
+    }
+    state.selectedIndex = static_cast<std::int32_t>(index);
+    state.selectedPath = state.deviceTable[index].path;
+    return KELVANE_SUCCESS;
+}
+
+}  // namespace kelvane::core

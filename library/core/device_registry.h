@@ -1,0 +1,39 @@
+// Discovery of attached chips and the device table.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kelvane::core {
+
+// "vid_" + four lower-case hex digits + "&pid_" + four lower-case hex digits.
+// Identifiers outside 0x0000..0xFFFF give no match string: no device can
+// carry such an identifier, so a scan for it finds nothing.
+std::optional<std::string> BuildMatchString(std::int32_t vendorId, std::int32_t productId);
+
+// Four lower-case hex digits of a 16-bit value, zero-padded on the left.
+std::string FormatHex4(std::uint16_t value);
+
+// The part of a hardware identifier that the match looks at: its first 21
+// characters, lower-cased.
+std::string NormaliseHardwareId(std::string_view hardwareId);
+
+// Enumerates the platform's HID interfaces, rebuilds the device table from
+// those matching the identifiers, opens each twice (write, read) and decides
+// whether the selected device is connected. Returns the connection flag.
+bool ScanDevices();
+
+// Closes every handle in the table and empties it.
+void CloseAllDevices();
+
+// The index of the entry holding this path, adding it when it is new.
+// -1 when the table is full and the path is not in it.
+int AddOrFindDevice(std::string_view path);
+
+// Records a new selection; it takes effect at the next scan. 0, or -2 when
+// the index is not below the device count.
+int SelectDevice(std::uint32_t index);
+
+}  // namespace kelvane::core
