@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test twice: a normal build (build/) and a
+# build under AddressSanitizer and UndefinedBehaviorSanitizer (build-san/).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+run() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j"$jobs"
+}
+
+echo "== normal build =="
+run build
+echo "== sanitizer build (ASan + UBSan) =="
+(
+  export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  run build-san -DKELVANE_SANITIZE=ON -DKELVANE_BUILD_BENCH=OFF
+)
+echo "All tests passed in both builds."
