@@ -55,16 +55,18 @@ void ExpectNoneContainsAnother(const std::vector<std::string>& paths) {
 TEST_F(HidrawPaths, NamedByPhysElseByNode) {
     fake_.AddHidNode("hidraw0", kChipId, "usb-0000:00:14.0-2/input0");
     fake_.AddHidNode("hidraw1", kChipId, "");
-    fake_.AddNode("hidraw2", std::string("HID_ID=") + kChipId + "\n");
+    fake_.AddNode("hidraw10", std::string("HID_ID=") + kChipId + "\n");
 
     const std::vector<std::string> paths = EnumeratePaths();
 
     ASSERT_EQ(paths.size(), 3U);
     EXPECT_EQ(paths[0], "usb-0000:00:14.0-2/input0");
     EXPECT_EQ(paths[1], fake_.NodePath("hidraw1"));
-    EXPECT_EQ(paths[2], fake_.NodePath("hidraw2"));
+    EXPECT_EQ(paths[2], fake_.NodePath("hidraw10"));
+    // hidraw1 is a prefix of hidraw10: each path still opens its own node.
     EXPECT_EQ(NodeOpenedFor(paths[0]), fake_.NodePath("hidraw0"));
     EXPECT_EQ(NodeOpenedFor(paths[1]), fake_.NodePath("hidraw1"));
+    EXPECT_EQ(NodeOpenedFor(paths[2]), fake_.NodePath("hidraw10"));
 }
 
 TEST_F(HidrawPaths, SharedOrNestedPhysGivesPathsThatStayApart) {
@@ -85,21 +87,6 @@ TEST_F(HidrawPaths, SharedOrNestedPhysGivesPathsThatStayApart) {
     EXPECT_EQ(NodeOpenedFor(paths[1]), fake_.NodePath("hidraw10"));
     EXPECT_EQ(NodeOpenedFor(paths[2]), fake_.NodePath("hidraw11"));
     EXPECT_EQ(NodeOpenedFor(paths[3]), fake_.NodePath("hidraw12"));
-}
-
-TEST_F(HidrawPaths, NodePathsOfPrefixNumbersOpenTheirOwnNodes) {
-    fake_.AddHidNode("hidraw1", kChipId, "");
-    fake_.AddHidNode("hidraw10", kChipId, "");
-
-    const std::vector<std::string> paths = EnumeratePaths();
-
-    ASSERT_EQ(paths.size(), 2U);
-    EXPECT_NE(paths[0], paths[1]);
-    // The shorter path comes first, so the registry never takes the second
-    // for the first.
-    EXPECT_EQ(paths[0].find(paths[1]), std::string::npos);
-    EXPECT_EQ(NodeOpenedFor(paths[0]), fake_.NodePath("hidraw1"));
-    EXPECT_EQ(NodeOpenedFor(paths[1]), fake_.NodePath("hidraw10"));
 }
 
 TEST_F(HidrawPaths, ReconnectedChipKeepsItsPathAndOpensItsNewNode) {

@@ -123,21 +123,6 @@ TEST_F(HidrawTransfer, ReadFramesUnnumberedNumberedAndShortReports) {
     }
 }
 
-TEST_F(HidrawTransfer, ReadOfOverlongReportTakesOnlyTheWireSize) {
-    const DeviceHandle handle = OpenChip(OpenMode::kRead);
-    ASSERT_NE(handle, kInvalidHandle);
-    DeviceSends(Counting(100, 0));
-    DeviceSends(Counting(64, 1));
-    WireReport report{};
-
-    ASSERT_EQ(platform_.Read(handle, report, 1000), TransferStatus::kCompleted);
-    EXPECT_EQ(report[64], 64);
-    // The rest of the long report is not taken for the next one.
-    ASSERT_EQ(platform_.Read(handle, report, 1000), TransferStatus::kCompleted);
-    EXPECT_EQ(report[0], 0x00);
-    EXPECT_EQ(report[1], 0x01);
-}
-
 TEST_F(HidrawTransfer, ReadTimesOutWhenNoReportComesAndStaysUsable) {
     const DeviceHandle handle = OpenChip(OpenMode::kRead);
     ASSERT_NE(handle, kInvalidHandle);
