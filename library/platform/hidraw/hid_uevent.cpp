@@ -1,0 +1,67 @@
+#include "platform/hidraw/hid_uevent.h"
+
+namespace kelvane::platform::hidraw {
+namespace {
+
+constexpr std::string_view kIdKey = "HID_ID=";
+constexpr std::string_view kPhysKey = "HID_PHYS=";
+constexpr std::size_t kMaxHexDigits = 8;
+
+std::optional<std::uint32_t> ParseHexField(std::string_view field) {
+    if (field.empty() || field.size() > kMaxHexDigits) {
+        return std::nullopt;
+    }
+    std::uint32_t value = 0;
+    for (const char c : field) {
+        std::uint32_t digit = 0;
+        if (c >= '0' && c <= '9') {
+            digit = static_cast<std::uint32_t>(c - '0');
+        } else if (c >= 'a' && c <= 'f') {
+            digit = static_cast<std::uint32_t>(c - 'a' + 10);
+        } else if (c >= 'A' && c <= 'F') {
+            digit = static_cast<std::uint32_t>(c - 'A' + 10);
+        } else {
+            return std::nullopt;
+        }
+        value = (value << 4) | digit;
+    }
+    return value;
+}
+
+// Splits off the text up to the next ':' (or the end) from rest.
+std::string_view TakeField(std::string_view& rest) {
+    const std::size_t colon = rest.find(':');
+    const std::string_view field = rest.substr(0, colon);
+    rest = colon == std::string_view::npos ? std::string_view{} : rest.substr(colon + 1);
+    return field;
+}
+
+std::optional<HidId> ParseHidId(std::string_view value) {
+    std::string_view rest = value;
+    const auto bus = ParseHexField(TakeField(rest));
+    const auto vendor = ParseHexField(TakeField(rest));
+    const auto product = ParseHexField(rest);
+    if (!bus || !vendor || !product) {
+        return std::nullopt;
+    }
+    return HidId{*bus, *vendor, *product};
+}
+
+}  // namespace
+
+HidUevent ParseHidUevent(std::string_view text) {
+    HidUevent uevent;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        if (line.starts_with(kIdKey)) {
+            uevent.id = ParseHidId(line.substr(kIdKey.size()));
+        } else if (line.starts_with(kPhysKey)) {
+            uevent.phys = std::string(line.substr(kPhysKey.size()));
+        }
+    }
+    return uevent;
+}
+
+}  // namespace kelvane::platform::hidraw

@@ -1,0 +1,124 @@
+#include "platform/hidraw/hidraw_platform.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <climits>
+#include <optional>
+#include <utility>
+
+#include "platform/hidraw/hardware_id.h"
+#include "platform/hidraw/hid_uevent.h"
+#include "platform/hidraw/hidraw_nodes.h"
+#include "platform/hidraw/interface_paths.h"
+#include "platform/hidraw/monotonic_clock.h"
+#include "platform/hidraw/report_io.h"
+#include "platform/hidraw/sysfs_file.h"
+
+namespace kelvane::platform {
+namespace {
+
+int FdOf(DeviceHandle handle) {
+    return handle >= 0 && handle <= INT_MAX ? static_cast<int>(handle) : -1;
+}
+
+int OpenFlags(OpenMode mode) {
+    const int access = mode == OpenMode::kWrite ? O_WRONLY : O_RDONLY;
+    return access | O_NONBLOCK | O_CLOEXEC;
+}
+
+// What the uevent of a node's device tells about it.
+struct NodeFacts {
+    std::optional<std::string> hardwareId;
+    std::string phys;
+};
+
+NodeFacts ReadNodeFacts(const std::string& classDir, const std::string& nodeName) {
+    using hidraw::SysfsReadStatus;
+    const hidraw::SysfsFile uevent =
+        hidraw::ReadSysfsFile(classDir + "/" + nodeName + "/device/uevent");
+    switch (uevent.status) {
+        case SysfsReadStatus::kFailed:
+            // Whether this is a chip cannot be told: no identifier.
+            return NodeFacts{};
+        case SysfsReadStatus::kAbsent:
+            // Not a HID device after all, or gone since the listing.
+            return NodeFacts{hidraw::kUnidentifiedHardwareId, {}};
+        case SysfsReadStatus::kRead:
+            break;
+    }
+    const hidraw::HidUevent parsed = hidraw::ParseHidUevent(uevent.content);
+    if (!parsed.id) {
+        return NodeFacts{hidraw::kUnidentifiedHardwareId, parsed.phys};
+    }
+    return NodeFacts{hidraw::FormatHardwareId(parsed.id->vendor, parsed.id->product),
+                     parsed.phys};
+}
+
+}  // namespace
+
+HidrawPlatform::NodeOpener HidrawPlatform::SystemOpener() {
+    return [](const std::string& nodePath, int flags) { return ::open(nodePath.c_str(), flags); };
+}
+
+HidrawPlatform::HidrawPlatform(std::string classDir, std::string devDir, NodeOpener opener)
+    : classDir_(std::move(classDir)), devDir_(std::move(devDir)), opener_(std::move(opener)) {}
+
+std::vector<HidInterface> HidrawPlatform::EnumerateInterfaces() {
+    const std::vector<hidraw::HidrawNode> nodes = hidraw::ListHidrawNodes(classDir_);
+    std::vector<HidInterface> interfaces;
+    std::vector<hidraw::PathSource> pathSources;
+    interfaces.reserve(nodes.size());
+    pathSources.reserve(nodes.size());
+    for (const hidraw::HidrawNode& node : nodes) {
+        NodeFacts facts = ReadNodeFacts(classDir_, node.name);
+        interfaces.push_back(HidInterface{std::move(facts.hardwareId), std::nullopt});
+        pathSources.push_back(hidraw::PathSource{node.name, std::move(facts.phys)});
+    }
+    const std::vector<std::string> paths = hidraw::AssignInterfacePaths(pathSources, devDir_);
+    std::unordered_map<std::string, std::string> nodeOfPath;
+    for (std::size_t i = 0; i < interfaces.size(); ++i) {
+        interfaces[i].path = paths[i];
+        nodeOfPath.emplace(paths[i], devDir_ + "/" + nodes[i].name);
+    }
+    nodeOfPath_ = std::move(nodeOfPath);
+    return interfaces;
+}
+
+DeviceHandle HidrawPlatform::Open(std::string_view path, OpenMode mode) {
+    const auto found = nodeOfPath_.find(std::string(path));
+    if (found == nodeOfPath_.end()) {
+        return kInvalidHandle;
+    }
+    const int fd = opener_(found->second, OpenFlags(mode));
+    return fd >= 0 ? static_cast<DeviceHandle>(fd) : kInvalidHandle;
+}
+
+TransferStatus HidrawPlatform::Write(DeviceHandle handle, const WireReport& report,
+                                     std::uint32_t timeoutMs) {
+    return hidraw::WriteReport(FdOf(handle), report, timeoutMs);
+}
+
+TransferStatus HidrawPlatform::Read(DeviceHandle handle, WireReport& report,
+                                    std::uint32_t timeoutMs) {
+    return hidraw::ReadReport(FdOf(handle), report, timeoutMs);
+}
+
+void HidrawPlatform::Cancel(DeviceHandle) {}
+
+void HidrawPlatform::Close(DeviceHandle handle) {
+    const int fd = FdOf(handle);
+    if (fd >= 0) {
+        ::close(fd);
+    }
+}
+
+void HidrawPlatform::SleepMs(std::uint32_t milliseconds) {
+    hidraw::SleepForMs(milliseconds);
+}
+
+std::uint64_t HidrawPlatform::NowMs() {
+    return hidraw::MonotonicNowMs();
+}
+
+}  // namespace kelvane::platform

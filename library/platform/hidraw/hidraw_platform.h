@@ -1,0 +1,59 @@
+// The platform layer over Linux hidraw: HID interfaces found under the
+// hidraw class directory of sysfs, reports moved through their /dev nodes.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace kelvane::platform {
+
+class HidrawPlatform final : public Platform {
+public:
+    // Opens a device node with open(2) flags; returns a file descriptor, or
+    // -1 on failure.
+    using NodeOpener = std::function<int(const std::string& nodePath, int flags)>;
+
+    static NodeOpener SystemOpener();
+
+    explicit HidrawPlatform(std::string classDir = "/sys/class/hidraw",
+                            std::string devDir = "/dev",
+                            NodeOpener opener = SystemOpener());
+
+    // Every hidrawN of the class directory, by number. For each, the hardware
+    // identifier comes from HID_ID of its device's uevent; a uevent that is
+    // missing or carries no usable HID_ID yields an identifier that matches
+    // no chip, and a uevent that is there but cannot be read yields none.
+    // Remembers which node carries each path, for Open.
+    std::vector<HidInterface> EnumerateInterfaces() override;
+
+    // Opens the node that carried the path at the last enumeration,
+    // non-blocking. kInvalidHandle for a path that enumeration did not list.
+    DeviceHandle Open(std::string_view path, OpenMode mode) override;
+
+    TransferStatus Write(DeviceHandle handle, const WireReport& report,
+                         std::uint32_t timeoutMs) override;
+    TransferStatus Read(DeviceHandle handle, WireReport& report,
+                        std::uint32_t timeoutMs) override;
+
+    // hidraw transfers do not outlive the call that made them: a read that
+    // timed out has consumed nothing and a write has finished or failed in
+    // the kernel. There is nothing to cancel.
+    void Cancel(DeviceHandle handle) override;
+    void Close(DeviceHandle handle) override;
+
+    void SleepMs(std::uint32_t milliseconds) override;
+    std::uint64_t NowMs() override;
+
+private:
+    std::string classDir_;
+    std::string devDir_;
+    NodeOpener opener_;
+    // Path of the last enumeration -> device node that carried it.
+    std::unordered_map<std::string, std::string> nodeOfPath_;
+};
+
+}  // namespace kelvane::platform

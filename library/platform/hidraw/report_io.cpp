@@ -1,0 +1,127 @@
+#include "platform/hidraw/report_io.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <span>
+
+#include "platform/hidraw/input_report_framing.h"
+#include "platform/hidraw/monotonic_clock.h"
+
+namespace kelvane::platform::hidraw {
+namespace {
+
+constexpr short kHangUpEvents = POLLHUP | POLLERR | POLLNVAL;
+
+bool IsDeviceGoneError(int error) {
+    return error == ENODEV || error == EIO || error == EPIPE || error == ESHUTDOWN;
+}
+
+bool IsRetryError(int error) {
+    return error == EINTR || error == EAGAIN || error == EWOULDBLOCK;
+}
+
+TransferStatus StatusOfError(int error) {
+    return IsDeviceGoneError(error) ? TransferStatus::kDeviceGone : TransferStatus::kFailed;
+}
+
+enum class Readiness { kReady, kTimedOut, kHungUp, kRetry, kFailed };
+
+// Waits until the node reports `events`, or hang-up, or the deadline.
+Readiness WaitFor(int fd, short events, const Deadline& deadline) {
+    pollfd poller{fd, events, 0};
+    const int ready = ::poll(&poller, 1, deadline.RemainingMs());
+    if (ready < 0) {
+        return errno == EINTR ? Readiness::kRetry : Readiness::kFailed;
+    }
+    if (ready == 0) {
+        return Readiness::kTimedOut;
+    }
+    if ((poller.revents & events) != 0) {
+        return Readiness::kReady;
+    }
+    return (poller.revents & kHangUpEvents) != 0 ? Readiness::kHungUp : Readiness::kRetry;
+}
+
+}  // namespace
+
+TransferStatus WriteReport(int fd, const WireReport& report, std::uint32_t timeoutMs) {
+    if (fd < 0) {
+        return TransferStatus::kDeviceGone;
+    }
+    const Deadline deadline(timeoutMs);
+    for (;;) {
+        const ssize_t written = ::write(fd, report.data(), report.size());
+        if (written == static_cast<ssize_t>(report.size())) {
+            return TransferStatus::kCompleted;
+        }
+        if (written >= 0) {
+            return TransferStatus::kFailed;
+        }
+        const int error = errno;
+        if (!IsRetryError(error)) {
+            return StatusOfError(error);
+        }
+        if (error != EINTR) {
+            switch (WaitFor(fd, POLLOUT, deadline)) {
+                case Readiness::kReady:
+                case Readiness::kRetry:
+                    break;
+                case Readiness::kTimedOut:
+                    return TransferStatus::kTimedOut;
+                case Readiness::kHungUp:
+                    return TransferStatus::kDeviceGone;
+                case Readiness::kFailed:
+                    return TransferStatus::kFailed;
+            }
+        }
+        if (deadline.Passed()) {
+            return TransferStatus::kTimedOut;
+        }
+    }
+}
+
+TransferStatus ReadReport(int fd, WireReport& report, std::uint32_t timeoutMs) {
+    if (fd < 0) {
+        return TransferStatus::kDeviceGone;
+    }
+    const Deadline deadline(timeoutMs);
+    for (;;) {
+        switch (WaitFor(fd, POLLIN, deadline)) {
+            case Readiness::kReady:
+                break;
+            case Readiness::kRetry:
+                if (deadline.Passed()) {
+                    return TransferStatus::kTimedOut;
+                }
+                continue;
+            case Readiness::kTimedOut:
+                return TransferStatus::kTimedOut;
+            case Readiness::kHungUp:
+                return TransferStatus::kDeviceGone;
+            case Readiness::kFailed:
+                return TransferStatus::kFailed;
+        }
+        std::array<std::uint8_t, kWireReportSize> received{};
+        const ssize_t count = ::read(fd, received.data(), received.size());
+        if (count > 0) {
+            report = FrameInputReport(
+                std::span<const std::uint8_t>(received.data(), static_cast<std::size_t>(count)));
+            return TransferStatus::kCompleted;
+        }
+        if (count == 0) {
+            return TransferStatus::kDeviceGone;
+        }
+        const int error = errno;
+        if (!IsRetryError(error)) {
+            return StatusOfError(error);
+        }
+        if (deadline.Passed()) {
+            return TransferStatus::kTimedOut;
+        }
+    }
+}
+
+}  // namespace kelvane::platform::hidraw
