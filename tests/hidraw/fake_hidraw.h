@@ -85,6 +85,10 @@ public:
     }
 
     void FailOpens() { failOpens_ = true; }
+
+    // Every later open for reading finds this input report waiting, as if
+    // the device had answered already.
+    void AnswerEveryReadOpenWith(std::vector<unsigned char> report) { answerOnReadOpen_ = std::move(report); }
     const std::vector<OpenCall>& Opens() const { return opens_; }
 
     // Closes the device's end of the n-th open, as an unplugged device does.
@@ -110,11 +114,15 @@ private:
             ::fcntl(ends[0], F_SETFL, ::fcntl(ends[0], F_GETFL) | O_NONBLOCK);
         }
         opens_.push_back(OpenCall{nodePath, flags, ends[1]});
+        if ((flags & O_ACCMODE) == O_RDONLY && !answerOnReadOpen_.empty()) {
+            ::send(ends[1], answerOnReadOpen_.data(), answerOnReadOpen_.size(), 0);
+        }
         return ends[0];
     }
 
     std::string root_;
     bool failOpens_ = false;
+    std::vector<unsigned char> answerOnReadOpen_;
     std::vector<OpenCall> opens_;
 };
 

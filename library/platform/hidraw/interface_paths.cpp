@@ -3,12 +3,11 @@
 namespace kelvane::platform::hidraw {
 namespace {
 
-// Whether the HID_PHYS of sources[index] occurs inside the HID_PHYS of any
-// other source.
+// Whether another source carries the same HID_PHYS as sources[index].
 bool PhysIsAmbiguous(const std::vector<PathSource>& sources, std::size_t index) {
     const std::string& phys = sources[index].phys;
     for (std::size_t other = 0; other < sources.size(); ++other) {
-        if (other != index && sources[other].phys.find(phys) != std::string::npos) {
+        if (other != index && sources[other].phys == phys) {
             return true;
         }
     }

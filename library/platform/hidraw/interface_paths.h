@@ -6,15 +6,12 @@
 // its old node open, the kernel gives it a new number, and the registry must
 // still find it under the path it remembers.
 //
-// The registry folds a path into an earlier entry whose path contains it, so
-// the paths of one enumeration must not contain one another:
+// The registry folds two interfaces of one enumeration into one entry when
+// their paths are equal, so the paths of one enumeration must all differ:
 //  - An interface without HID_PHYS is named by its node, "<devDir>/hidrawN".
-//    Node names differ, and "hidrawN" lies inside "hidrawM" only when N is a
-//    shorter number than M, which numeric enumeration order lists first.
-//  - An interface whose HID_PHYS lies inside another interface's HID_PHYS
-//    (the same string, or "…/input1" against "…/input10") gets its node name
-//    appended, "<phys> (hidrawN)"; the closing parenthesis keeps hidraw1 and
-//    hidraw10 apart. Such a path changes when the node number does.
+//  - Interfaces that share a HID_PHYS (Bluetooth devices behind one adapter,
+//    for instance) get their node name appended, "<phys> (hidrawN)". Such a
+//    path changes when the node number does.
 #pragma once
 
 #include <string>

@@ -15,8 +15,12 @@ namespace {
 
 constexpr short kHangUpEvents = POLLHUP | POLLERR | POLLNVAL;
 
+// Errors that mean the device behind the node has gone. ENODEV and EIO are
+// what hidraw reports for an unplugged device; the others are the same fact
+// seen through other kinds of file (a peer that closed its end).
 bool IsDeviceGoneError(int error) {
-    return error == ENODEV || error == EIO || error == EPIPE || error == ESHUTDOWN;
+    return error == ENODEV || error == EIO || error == EPIPE || error == ESHUTDOWN || error == ENXIO ||
+           error == ECONNRESET;
 }
 
 bool IsRetryError(int error) {
