@@ -1,0 +1,46 @@
+// Console output of KelvaneCLI.
+//
+// Everything the program says goes to standard output through a
+// ConsoleSink; nothing is written to standard error. Texts are wide and use
+// a single "\n" as line end on every platform; the sink passes the line ends
+// on unchanged.
+#ifndef KELVANE_CLI_CONSOLE_OUTPUT_H
+#define KELVANE_CLI_CONSOLE_OUTPUT_H
+
+#include <string>
+#include <string_view>
+
+namespace kelvane::cli {
+
+class ConsoleSink {
+public:
+    virtual ~ConsoleSink() = default;
+    virtual void Write(std::wstring_view text) = 0;
+};
+
+// Encodes text for the console in the encoding of the current LC_CTYPE
+// locale, one wide character at a time. A character that has no form in
+// that encoding becomes "?"; the rest of the text is still converted.
+// (Where wchar_t is 16 bits wide, each half of a surrogate pair fails on its
+// own and becomes "?".)
+std::string NarrowForConsole(std::wstring_view text);
+
+// Writes to the process's standard output.
+class StdoutSink final : public ConsoleSink {
+public:
+    void Write(std::wstring_view text) override;
+};
+
+// Keeps everything written, as wide text.
+class CapturedOutput final : public ConsoleSink {
+public:
+    void Write(std::wstring_view text) override { text_.append(text); }
+    const std::wstring& Text() const { return text_; }
+
+private:
+    std::wstring text_;
+};
+
+}  // namespace kelvane::cli
+
+#endif

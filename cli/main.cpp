@@ -1,0 +1,47 @@
+// KelvaneCLI: command-line tool for the Kelvane USB bridge.
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli_options.h"
+#include "console_output.h"
+#include "exit_codes.h"
+#include "locale_arguments.h"
+#include "option_steps.h"
+
+namespace {
+
+// Every path of the program ends here. The codes are negative; a POSIX
+// parent sees only their low 8 bits in the process status (-400 as 112,
+// -1 as 255), Windows keeps the whole value.
+[[noreturn]] void EndProgram(int exitCode) {
+    std::fflush(stdout);
+    std::exit(exitCode);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace kelvane::cli;
+
+    // Arguments arrive in the user's locale encoding and output leaves in it.
+    std::setlocale(LC_ALL, "");
+    const std::vector<std::wstring> arguments = WidenArguments(argc, argv);
+
+    static CliOptions options;
+    StdoutSink console;
+
+    std::optional<int> exitCode = RunOptionSteps(arguments, options, console);
+    if (!exitCode) {
+        // Binding of the device-access library, the identifier checks, the
+        // connection to a chip and the commands themselves are not part of
+        // this program yet: a command line with a command ends like one
+        // without.
+        console.Write(L"Error: Invalid command.\n");
+        exitCode = kExitInvalidCommand;
+    }
+    EndProgram(*exitCode);
+}

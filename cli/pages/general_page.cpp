@@ -1,0 +1,46 @@
+#include "help_pages.h"
+
+namespace kelvane::cli {
+
+// Names in a 12-character column; several descriptions end in a space.
+const wchar_t kGeneralPage[] =
+    L"------------------------------------------------------------\n"
+    L"Option      Description\t\t\n"
+    L"------------------------------------------------------------\n"
+    L"\n"
+    L"connectI    Connect to a Kelvane by its index\n"
+    L"connectS    Connect to a Kelvane by its serial number\n"
+    L"devices     List connected Kelvanes\n"
+    L"err         Displays program exit codes \n"
+    L"gpioC       Configure GPIO pin direction \n"
+    L"gpioR       Read GPIO pin values\n"
+    L"gpioW       Write GPIO pin values\n"
+    L"help|h|?    Displays help for a command \n"
+    L"i2cR        I2C read \n"
+    L"i2cW        I2C write \n"
+    L"i2cWF       I2C write from file \n"
+    L"pid         Custom PID value \n"
+    L"smbR        SMBus read \n"
+    L"smbW        SMBus Write\n"
+    L"smbWF       SMBus write from file \n"
+    L"vid         Custom VID value\n"
+    L"\n"
+    L"Each option must be immediately preceded by a switch, Which can\n"
+    L"be either a dash (-) or a slash (/). Options are separated by a\n"
+    L"single space.\n"
+    L"\n"
+    L"Commands and their parameters are not case sensitive. Commands will\n"
+    L"be processed by their order of precedence (devices, connectS or\n"
+    L"connectI, i2cR, i2cW or i2cWF, smbR, smbW or smbWF, gpioC, gpioW,\n"
+    L"gpioR), not by their position on the command line.\n"
+    L"\n"
+    L"The program ends with exit code 0 on success and with a negative exit\n"
+    L"code that tells the reason of a failure; -err lists the exit codes.\n"
+    L"\n"
+    L"A detailed description of each command is available by appending \"-help\" \n"
+    L"to the command name.\n"
+    L"Ex: -i2cw -help\n"
+    L"    Will display the detailed help for the I2C write command.\n"
+    L"\n";
+
+}  // namespace kelvane::cli
