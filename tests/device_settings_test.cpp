@@ -306,5 +306,14 @@ TEST_F(SettingsTest, PowerUpLoadsTheRuntimeSettingsFromFlash) {
     EXPECT_EQ(GetInterruptPinMode(0), 2);
 }
 
+TEST_F(SettingsTest, AfterAResetTheChipAnswersToItsNewIdentifiers) {
+    ASSERT_EQ(SetUsbVidPid(0x04D8, 0x00DD), 0);
+    ASSERT_EQ(ResetDevice(), 0);
+    EXPECT_EQ(GetConnectionStatus(), 0);
+    DllInitCustom(0x04D8, 0x00DD);
+    ASSERT_EQ(GetConnectionStatus(), 1);
+    EXPECT_EQ(GetUsbVid(), 0x04D8);
+}
+
 }  // namespace
 }  // namespace kelvane::testing
