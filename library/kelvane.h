@@ -104,6 +104,158 @@ KELVANE_API void KELVANE_CALL DllCleanUp(void);
  * at the selected index, else 0. */
 KELVANE_API unsigned char KELVANE_CALL GetConnectionStatus(void);
 
+/* ---- Chip configuration ------------------------------------------------
+ *
+ * Settings targets. The exports whose first argument is a target address
+ * either copy of a setting: 0 = runtime settings (what the chip does now),
+ * 1 = flash settings (what it loads at power-up); setters also take
+ * 2 = both, runtime first: a refused runtime change leaves flash untouched.
+ * Any other target gives -201 before anything is sent.
+ *
+ * Getters return the value, or a negative code, or the chip's non-zero
+ * status byte as a positive number (indistinguishable from a value by its
+ * number alone). Arguments are checked in their order before anything is
+ * sent; a bad one gives -200 minus its position. Flash setters read the
+ * whole flash block, change their fields and write it back with the
+ * remembered access password (see EnterAccessPassword).
+ */
+
+/* ---- USB strings and serial numbers ----------------------------------- */
+
+/* The product, manufacturer and serial-number strings from flash, as
+ * terminated UTF-16 strings in a buffer of at least 31 units (30 characters
+ * and the terminator). 0, -201 for a null buffer, -4, -5, -6. The chip's
+ * status byte is not examined on reads. A length byte from the chip beyond
+ * what its report can hold is cut to the report (at most 30 characters), and
+ * an odd length drops the half character. */
+KELVANE_API int KELVANE_CALL GetUsbStringDescriptor(KelvaneChar* buffer);
+KELVANE_API int KELVANE_CALL GetUsbStringManufacturer(KelvaneChar* buffer);
+KELVANE_API int KELVANE_CALL GetSerialNumber(KelvaneChar* buffer);
+/* The factory serial number (one byte per character on the chip) into a
+ * buffer of at least 61 units; at most 60 characters are taken. */
+KELVANE_API int KELVANE_CALL GetFactorySerialNumber(KelvaneChar* buffer);
+/* Stores a terminated UTF-16 string of at most 30 units in flash. -201 for a
+ * null pointer or a longer string (nothing is sent: a string is never
+ * stored cut short); else 0, -4, -5, -6 or the chip's status byte. */
+KELVANE_API int KELVANE_CALL SetUsbStringDescriptor(const KelvaneChar* text);
+KELVANE_API int KELVANE_CALL SetUsbStringManufacturer(const KelvaneChar* text);
+KELVANE_API int KELVANE_CALL SetSerialNumber(const KelvaneChar* text);
+
+/* ---- USB settings (flash) --------------------------------------------- */
+
+/* 1 when the chip presents its serial number on USB, else 0. */
+KELVANE_API int KELVANE_CALL GetSerialNumberEnumerationEnable(void);
+/* Stored as enabled only when enable is 1. */
+KELVANE_API int KELVANE_CALL SetSerialNumberEnumerationEnable(unsigned char enable);
+/* The USB current requirement in mA. */
+KELVANE_API int KELVANE_CALL GetUsbCurrentRequirement(void);
+/* Even values 100 to 500 mA, else -201. */
+KELVANE_API int KELVANE_CALL SetUsbCurrentRequirement(int milliamperes);
+/* 0 = bus-powered, 1 = self-powered, -15 when the attributes show neither. */
+KELVANE_API int KELVANE_CALL GetUsbPowerSource(void);
+/* 0 = bus-powered, 1 = self-powered, else -201. Replaces the whole
+ * attributes byte, so it also clears remote wake-up. */
+KELVANE_API int KELVANE_CALL SetUsbPowerSource(int source);
+/* 1 when remote wake-up is enabled, else 0. */
+KELVANE_API int KELVANE_CALL GetUsbRemoteWakeupEnable(void);
+/* 0 disables, any other value enables; the other attribute bits are kept. */
+KELVANE_API int KELVANE_CALL SetUsbRemoteWakeupEnable(unsigned char enable);
+/* USB vendor and product identifiers from flash, 0 to 65535, or a code. */
+KELVANE_API long long KELVANE_CALL GetUsbVid(void);
+KELVANE_API long long KELVANE_CALL GetUsbPid(void);
+KELVANE_API int KELVANE_CALL SetUsbVidPid(unsigned short vendorId, unsigned short productId);
+
+/* ---- Pin functions ------------------------------------------------------ */
+
+/* The configuration of GP0 to GP3 in three caller arrays of 4 bytes each:
+ * designation (0 = GPIO, other codes select the pin's dedicated functions),
+ * direction (1 = input, 0 = output) and output value. Get: target 0 or 1;
+ * the arrays are filled and the chip's status byte returned (a runtime read
+ * that fails leaves them untouched). Set: target 0 to 2; designations 0 to 4
+ * (-202), directions 0 or 1 (-203), values 0 or 1 (-204), checked pin by
+ * pin; all four pins are written. A null array gives the code of its
+ * position. */
+KELVANE_API int KELVANE_CALL GetGpPinConfiguration(int target, unsigned char* designation,
+                                                   unsigned char* direction, unsigned char* value);
+KELVANE_API int KELVANE_CALL SetGpPinConfiguration(int target, const unsigned char* designation,
+                                                   const unsigned char* direction, const unsigned char* value);
+/* Direction of a GPIO pin (0 to 3): target 0 reads the runtime direction,
+ * target 1 the power-up direction kept in flash; -10 when the pin does not
+ * work (or power up) as a GPIO. A getter reads one copy: target 2 gives
+ * -201. */
+KELVANE_API int KELVANE_CALL GetGpPinDirection(int target, unsigned char pin);
+/* Sets a GPIO pin's direction (0 or 1): target 0 at run time, target 1 in
+ * the power-up configuration kept in flash (the pin's other settings stay
+ * as read), target 2 both, runtime first. */
+KELVANE_API int KELVANE_CALL SetGpPinDirection(int target, unsigned char pin, unsigned char direction);
+/* Interrupt pin mode 0 to 3 (target 0 or 1). */
+KELVANE_API int KELVANE_CALL GetInterruptPinMode(int target);
+/* Mode 1 to 3 (-202 otherwise); mode 0 cannot be set. */
+KELVANE_API int KELVANE_CALL SetInterruptPinMode(int target, int mode);
+/* DAC and ADC voltage references 0 to 3 and the DAC value 0 to 31, in the
+ * runtime settings only. The getters decode the value even when the chip
+ * reports a non-zero status; a reference selector without a reference
+ * number gives -9. */
+KELVANE_API int KELVANE_CALL GetDacVoltageReference(void);
+KELVANE_API int KELVANE_CALL SetDacVoltageReference(int reference);
+KELVANE_API int KELVANE_CALL GetDacValue(void);
+KELVANE_API int KELVANE_CALL SetDacValue(int value);
+KELVANE_API int KELVANE_CALL GetAdcVoltageReference(void);
+KELVANE_API int KELVANE_CALL SetAdcVoltageReference(int reference);
+/* Clock output divider code 0 to 7 and duty-cycle code 0 to 3 (target 0
+ * or 1). */
+KELVANE_API int KELVANE_CALL GetClockPinDividerValue(int target);
+KELVANE_API int KELVANE_CALL GetClockPinDutyCycle(int target);
+/* Divider 1 to 7 (-202), duty cycle 0 to 3 (-203). Runs the status command
+ * after the target check and returns its result when that is not 0. */
+KELVANE_API int KELVANE_CALL SetClockPinConfiguration(int target, int divider, int dutyCycle);
+/* Clears the interrupt pin state (runtime). */
+KELVANE_API int KELVANE_CALL ClearInterruptPinState(void);
+
+/* ---- Power-up values of the dedicated pin functions (flash) ------------- */
+
+/* 0 or 1; the setters take 0 or 1, else -201. */
+KELVANE_API int KELVANE_CALL GetInitialPinValueLedUartTx(void);
+KELVANE_API int KELVANE_CALL SetInitialPinValueLedUartTx(int value);
+KELVANE_API int KELVANE_CALL GetInitialPinValueLedUartRx(void);
+KELVANE_API int KELVANE_CALL SetInitialPinValueLedUartRx(int value);
+KELVANE_API int KELVANE_CALL GetInitialPinValueLedI2c(void);
+KELVANE_API int KELVANE_CALL SetInitialPinValueLedI2c(int value);
+KELVANE_API int KELVANE_CALL GetInitialPinValueSspnd(void);
+KELVANE_API int KELVANE_CALL SetInitialPinValueSspnd(int value);
+KELVANE_API int KELVANE_CALL GetInitialPinValueUsbcfg(void);
+KELVANE_API int KELVANE_CALL SetInitialPinValueUsbcfg(int value);
+
+/* ---- Flash protection and access password -------------------------------
+ *
+ * Passwords are terminated 8-bit strings; their first 8 bytes are the
+ * password. The library remembers one password for the whole process (not
+ * one per chip): the last one the chip accepted or the library set, all
+ * zero after initialisation, and sends it with every flash settings write.
+ */
+
+/* The protection state the chip works with now (runtime settings):
+ * 0 unprotected, 1 password-protected, 2 permanently locked. */
+KELVANE_API int KELVANE_CALL GetFlashProtectionState(void);
+/* Locks the flash settings for good. */
+KELVANE_API int KELVANE_CALL SetFlashPermanentLock(void);
+/* Protects the flash settings with a new password of at least 8 characters
+ * (-201 for null or shorter: such a password could never be entered with
+ * EnterAccessPassword). -13 when the flash is locked. */
+KELVANE_API int KELVANE_CALL SetFlashPasswordProtection(const char* password);
+/* Removes the protection; -13 when the flash is locked. */
+KELVANE_API int KELVANE_CALL SetFlashProtectionOff(void);
+/* Presents a password of at least 8 characters to the chip (-201 for null
+ * or shorter); remembered when accepted, -14 when rejected. */
+KELVANE_API int KELVANE_CALL EnterAccessPassword(const char* password);
+
+/* ---- GPIO ---------------------------------------------------------------- */
+
+/* Level of a GPIO pin 0 to 3: 0 or 1; -10 when the pin is not a GPIO. */
+KELVANE_API int KELVANE_CALL ReadGpioPinValue(unsigned char pin);
+/* Drives a GPIO output pin 0 to 3 with value 0 or 1 (runtime). */
+KELVANE_API int KELVANE_CALL WriteGpioPinValue(unsigned char pin, unsigned char value);
+
 /* ---- Versions ---------------------------------------------------------- */
 
 /* Writes "X.Y" and a NUL (4 bytes) into buffer. 0, or a failure code. */

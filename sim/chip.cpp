@@ -14,7 +14,7 @@ bool IsResetRequest(const Report& request) {
 }  // namespace
 
 Chip::Chip(std::uint16_t vendorId, std::uint16_t productId)
-    : vendorId_(vendorId), productId_(productId) {}
+    : vendorId_(vendorId), productId_(productId), configuration_(vendorId, productId) {}
 
 void Chip::Record(std::uint64_t atUs, std::uint8_t reportNumber, const Report& request) {
     if (recording_) {
@@ -31,6 +31,15 @@ Chip::Answer Chip::Handle(const Report& request, Report& response, std::uint64_t
             return Answer::kResponse;
         case kResetCommand:
             return IsResetRequest(request) ? Answer::kReset : Answer::kNone;
+        case 0x50:  // set GPIO values
+        case 0x51:  // get GPIO values
+        case 0x60:  // set runtime settings
+        case 0x61:  // get runtime settings
+        case 0xB0:  // read flash
+        case 0xB1:  // write flash
+        case 0xB2:  // access password
+            configuration_.Handle(request, response);
+            return Answer::kResponse;
         default:
             response[1] = kUnsupported;
             return Answer::kResponse;
@@ -61,6 +70,9 @@ void Chip::HandleStatus(const Report& request, Report& response, std::uint64_t n
 
 void Chip::PowerUp() {
     engine_.Reset();
+    configuration_.PowerUp();
+    vendorId_ = configuration_.flash.settings.vendorId;
+    productId_ = configuration_.flash.settings.productId;
 }
 
 }  // namespace kelvane::sim

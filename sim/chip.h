@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/report.h"
+#include "sim/chip_configuration.h"
 #include "sim/fault_injector.h"
 #include "sim/i2c_engine.h"
 
@@ -31,11 +32,15 @@ public:
     // kReset asks the bench to take the chip off the bus and back.
     Answer Handle(const Report& request, Report& response, std::uint64_t nowUs);
 
-    // Back to the power-up state after a reset request.
+    // Back to the power-up state after a reset request: the runtime settings
+    // reload from flash, and the chip comes back with the USB identifiers
+    // stored there.
     void PowerUp();
 
     FaultInjector& Faults() { return faults_; }
     I2cEngine& Engine() { return engine_; }
+    // Flash, runtime settings and GPIO pins.
+    ChipConfiguration& Config() { return configuration_; }
 
     // Requests received, in order (while recording is on).
     const std::vector<LoggedRequest>& Requests() const { return requests_; }
@@ -57,6 +62,7 @@ private:
     std::uint16_t productId_;
     I2cEngine engine_;
     FaultInjector faults_;
+    ChipConfiguration configuration_;
     std::vector<LoggedRequest> requests_;
     bool recording_ = true;
 };
