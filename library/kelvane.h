@@ -280,6 +280,75 @@ KELVANE_API int KELVANE_CALL StopI2cDataTransfer(void);
 KELVANE_API int KELVANE_CALL GetSclLineValue(void);
 KELVANE_API int KELVANE_CALL GetSdaLineValue(void);
 
+/* ---- I2C and SMBus transfers ------------------------------------------ */
+
+/* Slave addresses are bytes in 8-bit form (the 7-bit address shifted left by
+ * one), sent as given. Counts are 0 to 65,535 bytes; speeds are in bit/s.
+ *
+ * Arguments are checked in this order: the count (-203, nothing sent), the
+ * speed (-204, nothing sent), then, after the speed exchange that starts
+ * every transfer, the data pointer (-202).
+ *
+ * Speeds. The speed becomes the chip's 8-bit clock divider
+ * 48,000,000 / (4 x speed) - 3, and the pause D between exchanges is
+ * 1,320,000 / speed milliseconds. A speed of 0 admits neither, and a speed
+ * below 46,333 or above 4,000,000 bit/s has a divider that does not fit 8
+ * bits and would silently become another speed; such speeds are refused
+ * with -204 before anything is sent. (The command-line program passes 48,000
+ * to 400,000 bit/s.)
+ *
+ * Bounded waits. While the chip keeps answering a status poll with "in
+ * progress" (the end-of-transfer poll of a write, or the SMBus wait for the
+ * read phase), the poll ends with -18 ("Timeout") once 1000 ms have passed
+ * since it began on the platform's monotonic clock, or after 10,000 such
+ * answers, whichever comes first; the second bound keeps the call finite
+ * even on a platform whose clock does not advance. Every other wait of a
+ * transfer is bounded by its tries and budgets.
+ *
+ * A transfer that fails leaves the chip's engine as it is; the next transfer
+ * cancels what stands in the way when it sets the speed. Neither read tells
+ * how many bytes arrived: a read that the chip ends early with success leaves
+ * the rest of the buffer as it was. */
+
+/* Writes count bytes from data to the slave at address. 0; -203, -204, -202;
+ * -4, -5 (report not written or not read); -22 (speed exchange refused);
+ * -17; -18 (engine failure state, or the end-of-transfer poll ran out of
+ * time); -19 (a piece refused 50 times, or 50 non-zero status bytes in the
+ * end-of-transfer poll); -23 (the slave did not acknowledge its address). */
+KELVANE_API int KELVANE_CALL WriteI2cData(unsigned char address, const unsigned char* data, unsigned int count,
+                                          unsigned int speed);
+
+/* Reads up to count bytes from the slave at address into data (callers pass
+ * the address with bit 0 set). 0; -203, -204, -202; -4, -5; -22; -24 (read
+ * not accepted); -25 (a data report with a non-zero status); -23 (the slave
+ * did not acknowledge its address); -26 (51 not-ready data reports in a
+ * row); -27 (more bytes than count); -17. */
+KELVANE_API int KELVANE_CALL ReadI2cData(unsigned char address, unsigned char* data, unsigned int count,
+                                         unsigned int speed);
+
+/* SMBus block write: count bytes (a register index, if any, first) to the
+ * slave at address (bit 0 clear), followed by the packet error code over the
+ * address byte and the data when pec is not 0. count is at most 65,535, or
+ * 65,534 with PEC (-203). A null data pointer gives -202 after the speed
+ * exchange, as for the I2C transfers. Results as WriteI2cData, except that
+ * a refused first speed exchange gives -8 (a refused second one still -22)
+ * and the address flag is not looked at (never -23). */
+KELVANE_API int KELVANE_CALL SmbWriteBlock(unsigned char address, const unsigned char* data, unsigned int count,
+                                           unsigned int speed, unsigned char pec);
+
+/* SMBus block read: writes the register index to the slave at address
+ * (bit 0 clear), then reads count bytes from it in a chained read (the
+ * library sets bit 0), and with pec not 0 one byte more, checked as the
+ * packet error code over address, index, address with bit 0 set and the
+ * data. Only the count data bytes are stored. Same limits and -202 rule as
+ * SmbWriteBlock. Results as ReadI2cData, with -8 for a refused first speed
+ * exchange, -11 when the engine went idle after the register index, -18 and
+ * -19 from the register phase, and -12 when the codes differ. A read with
+ * PEC that the chip ends early, before the PEC byte arrived, has nothing to
+ * check and also gives -12; without PEC such a read gives 0. */
+KELVANE_API int KELVANE_CALL SmbReadBlock(unsigned char address, unsigned char* data, unsigned int count,
+                                          unsigned int speed, unsigned char pec, unsigned char index);
+
 /* ---- Device selection -------------------------------------------------- */
 
 /* Number of matching chips found by the last scan (0 before any scan). */

@@ -5,6 +5,11 @@ namespace {
 
 constexpr std::uint8_t kStatusCommand = 0x10;
 constexpr std::uint8_t kResetCommand = 0x70;
+constexpr std::uint8_t kI2cGetData = 0x40;
+constexpr std::uint8_t kI2cWrite = 0x90;
+constexpr std::uint8_t kI2cRead = 0x91;
+constexpr std::uint8_t kI2cReadAfterWrite = 0x93;
+constexpr std::uint8_t kI2cWriteBeforeRead = 0x94;
 constexpr std::uint8_t kUnsupported = 0x01;  // status of a command the chip does not know
 
 bool IsResetRequest(const Report& request) {
@@ -28,6 +33,17 @@ Chip::Answer Chip::Handle(const Report& request, Report& response, std::uint64_t
     switch (request[0]) {
         case kStatusCommand:
             HandleStatus(request, response, nowUs);
+            return Answer::kResponse;
+        case kI2cWrite:
+        case kI2cWriteBeforeRead:
+            engine_.HandleWrite(request, response, nowUs, request[0] == kI2cWriteBeforeRead);
+            return Answer::kResponse;
+        case kI2cRead:
+        case kI2cReadAfterWrite:
+            engine_.HandleRead(request, response, nowUs, request[0] == kI2cReadAfterWrite);
+            return Answer::kResponse;
+        case kI2cGetData:
+            engine_.HandleGetData(response, nowUs);
             return Answer::kResponse;
         case kResetCommand:
             return IsResetRequest(request) ? Answer::kReset : Answer::kNone;

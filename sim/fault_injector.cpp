@@ -41,6 +41,15 @@ FaultActivation FaultInjector::Activate(std::uint8_t command) {
             case FaultKind::kWriteWaitFails: activation.writeWaitFails = true; break;
             case FaultKind::kReadRefused: activation.readRefused = true; break;
             case FaultKind::kReadWaitFails: activation.readWaitFails = true; break;
+            case FaultKind::kRefuse:
+                activation.ignored = true;
+                patch(1, 0x01);
+                patch(2, rule.value);
+                break;
+            case FaultKind::kNotReady:
+                activation.ignored = true;
+                patch(3, rule.value);
+                break;
         }
     }
     return activation;

@@ -21,6 +21,12 @@ enum class FaultKind {
     kWriteWaitFails,  // the wait for the write fails (neither done nor timed out)
     kReadRefused,     // the platform refuses the read of the response at once
     kReadWaitFails,   // the wait for the read fails
+    // The chip does not act on the request. kRefuse answers "not accepted"
+    // (status 0x01) with `value` as the engine state in byte 2; kNotReady
+    // answers a data request with status 0 and `value` (above 60) as its
+    // data count in byte 3.
+    kRefuse,
+    kNotReady,
 };
 
 inline constexpr int kAnyCommand = -1;
@@ -44,6 +50,7 @@ struct FaultActivation {
     static constexpr std::size_t kMaxPatches = 8;
 
     bool noAnswer = false;
+    bool ignored = false;  // the chip does not act on the request; the patches make the answer
     bool writeTimeout = false;
     bool writeRefused = false;
     bool writeWaitFails = false;

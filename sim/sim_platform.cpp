@@ -85,7 +85,13 @@ TransferStatus SimPlatform::Write(DeviceHandle handle, const platform::WireRepor
         return TransferStatus::kCompleted;
     }
     Report response{};
-    switch (chip.Handle(request, response, bench_.Clock().NowUs())) {
+    Chip::Answer answer = Chip::Answer::kResponse;
+    if (faults.ignored) {
+        response[0] = request[0];
+    } else {
+        answer = chip.Handle(request, response, bench_.Clock().NowUs());
+    }
+    switch (answer) {
         case Chip::Answer::kResponse:
             faults.ApplyPatches(response);
             port->responses.Push(response);

@@ -28,6 +28,7 @@ protected:
     // Virtual time since the mark.
     void MarkTime() { markUs_ = bench.Clock().NowUs(); }
     std::uint64_t ElapsedUs() const { return bench.Clock().NowUs() - markUs_; }
+    std::uint64_t MarkedUs() const { return markUs_; }
 
     void AddFault(sim::Chip& chip, sim::FaultKind kind, int command = sim::kAnyCommand, std::uint8_t value = 0,
                   int times = 1);

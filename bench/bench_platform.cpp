@@ -1,0 +1,45 @@
+#include "bench/bench_platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "bench/precise_sleep.h"
+#include "kelvane.h"
+
+namespace kelvane::bench {
+
+platform::TransferStatus BenchPlatform::Write(platform::DeviceHandle handle, const platform::WireReport& report,
+                                              std::uint32_t timeoutMs) {
+    ++writes_;
+    return SimPlatform::Write(handle, report, timeoutMs);
+}
+
+void BenchPlatform::SleepMs(std::uint32_t milliseconds) {
+    prescribedMs_ += milliseconds;
+    SimPlatform::SleepMs(milliseconds);  // the virtual chip's clock follows the pauses
+    switch (sleeping_) {
+        case Sleeping::kSkipped: break;
+        case Sleeping::kPlain: PlainSleepMs(milliseconds); break;
+        case Sleeping::kPrecise: PreciseSleepMs(milliseconds); break;
+    }
+}
+
+BenchSetup::BenchSetup(Sleeping sleeping) : platform_(bench_, sleeping) {
+    chip_ = &bench_.Attach("1");
+    chip_->SetRecording(false);
+    chip_->Engine().Bus().Attach<sim::EepromSlave>(kEepromAddress >> 1, 65536);
+    smbus_ = &chip_->Engine().Bus().Attach<sim::SmbusDevice>(kSmbusAddress >> 1, 65536);
+    platform::SetActivePlatform(&platform_);
+    DllInit();
+    if (GetConnectionStatus() != 1) {
+        std::fprintf(stderr, "the virtual chip did not connect\n");
+        std::abort();
+    }
+}
+
+BenchSetup::~BenchSetup() {
+    DllInit();  // closes the handles
+    platform::SetActivePlatform(nullptr);
+}
+
+}  // namespace kelvane::bench

@@ -1,0 +1,14 @@
+// The benchmark's default platform: an empty virtual bench, so that nothing
+// ever reaches a real device. Each benchmark installs its own.
+#include "sim/bench.h"
+#include "sim/sim_platform.h"
+
+namespace kelvane::platform {
+
+Platform& DefaultPlatform() {
+    static sim::Bench bench;
+    static sim::SimPlatform platform(bench);
+    return platform;
+}
+
+}  // namespace kelvane::platform

@@ -1,0 +1,58 @@
+// WriteI2cData and ReadI2cData: plain I2C transfers of up to 65,535 bytes.
+#include <span>
+
+#include "i2c/collect_read_data.h"
+#include "i2c/i2c_protocol.h"
+#include "i2c/poll_delay.h"
+#include "i2c/send_write_chunks.h"
+#include "i2c/set_i2c_speed.h"
+#include "i2c/start_read.h"
+#include "i2c/transfer_arguments.h"
+#include "i2c/wait_transfer_end.h"
+#include "kelvane.h"
+
+using namespace kelvane::i2c;
+
+extern "C" {
+
+KELVANE_API int KELVANE_CALL WriteI2cData(unsigned char address, const unsigned char* data, unsigned int count,
+                                          unsigned int speed) {
+    if (const int result = CheckCountAndSpeed(count, kMaxTransferCount, speed); result != KELVANE_SUCCESS) {
+        return result;
+    }
+    TransferReports reports;
+    if (const int result = SetI2cSpeed(reports, speed, KELVANE_E_I2C_STATUS); result != KELVANE_SUCCESS) {
+        return result;
+    }
+    if (data == nullptr) {
+        return KELVANE_E_ARGUMENT_2;
+    }
+    const std::uint32_t delay = PollDelay(speed);
+    const WriteStream stream(std::span(data, count));
+    if (const int result = SendWriteChunks(reports, kI2cWriteCommand, address, stream, delay);
+        result != KELVANE_SUCCESS) {
+        return result;
+    }
+    return WaitTransferEnd(reports, delay, AddressFlag::kCheck);
+}
+
+KELVANE_API int KELVANE_CALL ReadI2cData(unsigned char address, unsigned char* data, unsigned int count,
+                                         unsigned int speed) {
+    if (const int result = CheckCountAndSpeed(count, kMaxTransferCount, speed); result != KELVANE_SUCCESS) {
+        return result;
+    }
+    TransferReports reports;
+    if (const int result = SetI2cSpeed(reports, speed, KELVANE_E_I2C_STATUS); result != KELVANE_SUCCESS) {
+        return result;
+    }
+    if (data == nullptr) {
+        return KELVANE_E_ARGUMENT_2;
+    }
+    if (const int result = StartRead(reports, kI2cReadCommand, address, count); result != KELVANE_SUCCESS) {
+        return result;
+    }
+    ReadSink sink(std::span(data, count));
+    return CollectReadData(reports, sink, PollDelay(speed));
+}
+
+}  // extern "C"

@@ -1,0 +1,93 @@
+// SmbWriteBlock and SmbReadBlock: SMBus block transfers with optional packet
+// error checking, on the I2C engine.
+#include <span>
+
+#include "i2c/collect_read_data.h"
+#include "i2c/i2c_protocol.h"
+#include "i2c/poll_delay.h"
+#include "i2c/send_write_chunks.h"
+#include "i2c/set_i2c_speed.h"
+#include "i2c/smbus_pec.h"
+#include "i2c/smbus_register_phase.h"
+#include "i2c/start_read.h"
+#include "i2c/transfer_arguments.h"
+#include "i2c/wait_transfer_end.h"
+#include "kelvane.h"
+
+using namespace kelvane::i2c;
+
+namespace {
+
+// With PEC the code travels in the same transfer, one byte more.
+std::uint32_t MaxBlockCount(bool pec) {
+    return pec ? kMaxTransferCount - 1 : kMaxTransferCount;
+}
+
+// Sets the speed: -8 when the first exchange is refused, -22 the second.
+int StartBlockTransfer(TransferReports& reports, std::uint32_t count, std::uint32_t speed, bool pec) {
+    if (const int result = CheckCountAndSpeed(count, MaxBlockCount(pec), speed); result != KELVANE_SUCCESS) {
+        return result;
+    }
+    return SetI2cSpeed(reports, speed, KELVANE_E_SMB_SPEED_REFUSED);
+}
+
+// A read with PEC passes only when the whole stream, PEC byte included,
+// arrived and the code matches.
+int CheckReadPec(const ReadSink& sink, std::uint8_t address, std::uint8_t index,
+                 std::span<const std::uint8_t> data) {
+    if (!sink.Complete() || sink.Pec() != ReadBlockPec(address, index, data)) {
+        return KELVANE_E_WRONG_PEC;
+    }
+    return KELVANE_SUCCESS;
+}
+
+}  // namespace
+
+extern "C" {
+
+KELVANE_API int KELVANE_CALL SmbWriteBlock(unsigned char address, const unsigned char* data, unsigned int count,
+                                           unsigned int speed, unsigned char pec) {
+    TransferReports reports;
+    if (const int result = StartBlockTransfer(reports, count, speed, pec != 0); result != KELVANE_SUCCESS) {
+        return result;
+    }
+    if (data == nullptr) {
+        return KELVANE_E_ARGUMENT_2;
+    }
+    const std::span<const std::uint8_t> bytes(data, count);
+    const WriteStream stream = pec != 0 ? WriteStream(bytes, WriteBlockPec(address, bytes)) : WriteStream(bytes);
+    const std::uint32_t delay = PollDelay(speed);
+    if (const int result = SendWriteChunks(reports, kI2cWriteCommand, address, stream, delay);
+        result != KELVANE_SUCCESS) {
+        return result;
+    }
+    return WaitTransferEnd(reports, delay, AddressFlag::kIgnore);
+}
+
+KELVANE_API int KELVANE_CALL SmbReadBlock(unsigned char address, unsigned char* data, unsigned int count,
+                                          unsigned int speed, unsigned char pec, unsigned char index) {
+    TransferReports reports;
+    if (const int result = StartBlockTransfer(reports, count, speed, pec != 0); result != KELVANE_SUCCESS) {
+        return result;
+    }
+    if (data == nullptr) {
+        return KELVANE_E_ARGUMENT_2;
+    }
+    const std::uint32_t delay = PollDelay(speed);
+    if (const int result = WriteRegisterIndex(reports, address, index, delay); result != KELVANE_SUCCESS) {
+        return result;
+    }
+    const std::span<std::uint8_t> buffer(data, count);
+    ReadSink sink(buffer, pec != 0 ? ReadSink::Trailer::kPec : ReadSink::Trailer::kNone);
+    const auto readAddress = static_cast<std::uint8_t>(address | kReadBit);
+    if (const int result = StartRead(reports, kReadAfterWriteCommand, readAddress, static_cast<std::uint32_t>(sink.Total()));
+        result != KELVANE_SUCCESS) {
+        return result;
+    }
+    if (const int result = CollectReadData(reports, sink, delay); result != KELVANE_SUCCESS) {
+        return result;
+    }
+    return pec != 0 ? CheckReadPec(sink, address, index, buffer) : KELVANE_SUCCESS;
+}
+
+}  // extern "C"
