@@ -3,7 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "bench/precise_sleep.h"
+#include <chrono>
+#include <thread>
+
+#include "platform/hidraw/monotonic_clock.h"
 #include "kelvane.h"
 
 namespace kelvane::bench {
@@ -19,8 +22,8 @@ void BenchPlatform::SleepMs(std::uint32_t milliseconds) {
     SimPlatform::SleepMs(milliseconds);  // the virtual chip's clock follows the pauses
     switch (sleeping_) {
         case Sleeping::kSkipped: break;
-        case Sleeping::kPlain: PlainSleepMs(milliseconds); break;
-        case Sleeping::kPrecise: PreciseSleepMs(milliseconds); break;
+        case Sleeping::kPlain: std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); break;
+        case Sleeping::kPrecise: platform::hidraw::SleepForMs(milliseconds); break;
     }
 }
 

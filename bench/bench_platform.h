@@ -12,6 +12,8 @@
 
 namespace kelvane::bench {
 
+// kPlain sleeps with the standard library; kPrecise with the pause of the
+// library's hidraw backend.
 enum class Sleeping { kSkipped, kPlain, kPrecise };
 
 class BenchPlatform : public sim::SimPlatform {

@@ -9,7 +9,11 @@ namespace kelvane::platform::hidraw {
 // Milliseconds of CLOCK_MONOTONIC.
 std::uint64_t MonotonicNowMs();
 
-// Sleeps for the whole duration, resuming after signal interruptions.
+// Sleeps for the whole duration and ends close to its deadline: the thread
+// sleeps until shortly before it and spins on the monotonic clock for the
+// rest, so that the scheduler's wake-up lateness does not add up over the
+// thousands of pauses of a long transfer. Signal interruptions resume the
+// sleep.
 void SleepForMs(std::uint32_t milliseconds);
 
 // A point on the monotonic clock, a given number of milliseconds from now.
