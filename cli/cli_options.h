@@ -73,7 +73,14 @@ struct CliOptions {
     std::vector<std::uint8_t> dataBytes = std::vector<std::uint8_t>(kDataBytesCapacity);
     std::uint8_t registerIndex = 0;
     std::uint8_t pecEnabled = 0;
+    // The file of the f option: a read appends its result to it, and a write
+    // without a file of its own takes its data from it (unless a read
+    // appended to it in the same run).
     std::array<wchar_t, kFilePathCapacity> filePath{};
+    // The files of the i2cWF and smbWF options: only ever read, each as the
+    // data of its own write.
+    std::array<wchar_t, kFilePathCapacity> i2cWriteFilePath{};
+    std::array<wchar_t, kFilePathCapacity> smbWriteFilePath{};
     HelpTopicFlags helpTopic;
     bool slaveGiven = false;
     bool dataGiven = false;

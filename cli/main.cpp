@@ -2,15 +2,13 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli_options.h"
 #include "console_output.h"
-#include "exit_codes.h"
 #include "locale_arguments.h"
-#include "option_steps.h"
+#include "program_frame.h"
 
 namespace {
 
@@ -33,15 +31,5 @@ int main(int argc, char** argv) {
 
     static CliOptions options;
     StdoutSink console;
-
-    std::optional<int> exitCode = RunOptionSteps(arguments, options, console);
-    if (!exitCode) {
-        // Binding of the device-access library, the identifier checks, the
-        // connection to a chip and the commands themselves are not part of
-        // this program yet: a command line with a command ends like one
-        // without.
-        console.Write(L"Error: Invalid command.\n");
-        exitCode = kExitInvalidCommand;
-    }
-    EndProgram(*exitCode);
+    EndProgram(RunProgram(arguments, options, console));
 }

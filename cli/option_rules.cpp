@@ -120,12 +120,12 @@ const Rule kRules[] = {
                          [](const ScanValue& v, CliOptions& o) { ApplyPecValue(Text(v), o); }},
     /* 14 */ PatternRule{L"%*[/-]%*[i2cwI2CW]%*[fF]=%255[^\"]", kFilePathCapacity,
                          [](const ScanValue& v, CliOptions& o) {
-                             CopyText(Text(v), o.filePath);
+                             CopyText(Text(v), o.i2cWriteFilePath);
                              o.command.i2cWF = true;
                          }},
     /* 15 */ PatternRule{L"%*[/-]%*[smbwSMBW]%*[fF]=%255[^\"]", kFilePathCapacity,
                          [](const ScanValue& v, CliOptions& o) {
-                             CopyText(Text(v), o.filePath);
+                             CopyText(Text(v), o.smbWriteFilePath);
                              o.command.smbWF = true;
                          }},
     /* 16 */ PatternRule{L"%*[/-]%*[i2cwI2CW]=%197000ls", kDataListCapacity,

@@ -10,7 +10,7 @@
 namespace kelvane::cli {
 
 // Capacities, including the terminator, of the temporary texts of list and
-// pec values (serialNumber and filePath have theirs in the record).
+// pec values (serialNumber and the file paths have theirs in the record).
 inline constexpr std::size_t kDataListCapacity = 197000;
 inline constexpr std::size_t kGpioListCapacity = 29;
 inline constexpr std::size_t kPecTextCapacity = 4;

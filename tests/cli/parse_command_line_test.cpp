@@ -95,6 +95,8 @@ TEST(ParseTextCapacity, FilePathTakesAtMost254Characters) {
     EXPECT_EQ(wf.result, ParseResult::Ok);
     EXPECT_FALSE(wf.options.command.i2cWF);
     EXPECT_TRUE(wf.options.helpTopic.i2cWF);
+    EXPECT_EQ(Text(wf.options.i2cWriteFilePath.data()), L"");
+    EXPECT_EQ(Text(Parse({L"-smbwf=" + path254}).options.smbWriteFilePath.data()), path254);
 
     // A double quote ends the path; spaces belong to it.
     EXPECT_EQ(Text(Parse({L"-f=my dir/a\"b"}).options.filePath.data()), L"my dir/a");
@@ -118,9 +120,19 @@ TEST(ParseRepeatedOptions, LaterValuesWinAndSharedFieldsAreShared) {
     EXPECT_EQ(p.options.readCount, 7);
     EXPECT_TRUE(p.options.command.i2cR);
     EXPECT_TRUE(p.options.command.smbR);
-    EXPECT_EQ(Text(p.options.filePath.data()), L"b");
     EXPECT_TRUE(p.options.command.i2cWF);
     EXPECT_EQ(p.options.slaveAddress, 0x20);
+
+    // The f path and the paths of the write-from-file options are kept apart:
+    // a write's own data file is never the file a read appends to.
+    EXPECT_EQ(Text(p.options.filePath.data()), L"a");
+    EXPECT_EQ(Text(p.options.i2cWriteFilePath.data()), L"b");
+    EXPECT_EQ(Text(p.options.smbWriteFilePath.data()), L"");
+    const Parsed paths = Parse({L"-smbwf=s1", L"-f=f1", L"-i2cwf=i1", L"-f=f2", L"-smbwf=s2", L"-i2cwf=i2"});
+    EXPECT_EQ(Text(paths.options.filePath.data()), L"f2");
+    EXPECT_EQ(Text(paths.options.i2cWriteFilePath.data()), L"i2");
+    EXPECT_EQ(Text(paths.options.smbWriteFilePath.data()), L"s2");
+    EXPECT_TRUE(paths.options.command.smbWF);
 
     // register changes only its own field.
     const Parsed r = Parse({L"-pec=on", L"-f=x", L"-register=-1"});
