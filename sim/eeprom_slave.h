@@ -22,6 +22,8 @@ public:
 
     std::vector<std::uint8_t>& Memory() { return memory_; }
     std::size_t Pointer() const { return pointer_; }
+    // Where the next read or write starts (kept modulo the memory's size).
+    void SetPointer(std::size_t pointer) { pointer_ = pointer % memory_.size(); }
     // With write protection on, data bytes are not acknowledged (the pointer
     // byte still is).
     void SetWriteProtect(bool on) { writeProtected_ = on; }

@@ -1,0 +1,18 @@
+// The default platform of the virtual-chip flavour of the library: a bench
+// of virtual chips described by the file that KELVANE_SIM_BENCH names, whose
+// state is kept between runs in a state file. Built only into that flavour.
+#include <cstdlib>
+
+#include "platform/platform.h"
+#include "sim/virtual_bench_session.h"
+
+namespace kelvane::platform {
+
+Platform& DefaultPlatform() {
+    // Made at the first library call that needs a device; destroyed (and its
+    // state saved) when the process ends.
+    static sim::VirtualBenchSession session(std::getenv(sim::kBenchFileVariable));
+    return session.Platform();
+}
+
+}  // namespace kelvane::platform
