@@ -1,0 +1,145 @@
+#include "program_runner.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+extern char** environ;
+
+namespace kelvane::testing {
+namespace {
+
+constexpr char kLibraryName[] = "KelvaneDLL-UM_x86.dll";
+constexpr char kBenchVariable[] = "KELVANE_SIM_BENCH";
+
+// The test's environment without KELVANE_SIM_BENCH, plus `extra`.
+std::vector<std::string> ChildEnvironment(const std::string& extra) {
+    std::vector<std::string> entries;
+    const std::string prefix = std::string(kBenchVariable) + "=";
+    for (char** e = environ; *e != nullptr; ++e) {
+        if (std::strncmp(*e, prefix.c_str(), prefix.size()) != 0) {
+            entries.emplace_back(*e);
+        }
+    }
+    if (!extra.empty()) {
+        entries.push_back(extra);
+    }
+    return entries;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts) {
+        pointers.push_back(text.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+std::string ReadAll(int fd) {
+    std::string text;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            text.append(buffer, static_cast<std::size_t>(n));
+        } else if (n == 0 || errno != EINTR) {
+            return text;
+        }
+    }
+}
+
+}  // namespace
+
+std::string Connected(int index) {
+    return "\nConnected to device " + std::to_string(index) + "\n\n";
+}
+
+void CliProcessTest::SetUp() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kelvane-cli-run-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    std::filesystem::create_symlink(KELVANE_VIRTUAL_LIBRARY, dir_ / kLibraryName);
+}
+
+void CliProcessTest::TearDown() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+}
+
+void CliProcessTest::WriteBench(const std::string& text) {
+    WriteFile("bench.txt", text);
+    benchWritten_ = true;
+}
+
+void CliProcessTest::WriteFile(const std::string& name, const std::string& text) {
+    std::ofstream file(dir_ / name, std::ios::binary | std::ios::trunc);
+    file << text;
+    ASSERT_TRUE(file.good()) << name;
+}
+
+std::string CliProcessTest::ReadFile(const std::string& name) const {
+    std::ifstream file(dir_ / name, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+bool CliProcessTest::FileExists(const std::string& name) const {
+    return std::filesystem::exists(dir_ / name);
+}
+
+void CliProcessTest::RemoveLibrary() {
+    std::filesystem::remove(dir_ / kLibraryName);
+}
+
+ProgramRun CliProcessTest::Run(const std::vector<std::string>& args) {
+    ProgramRun run;
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) {
+        ADD_FAILURE() << "pipe";
+        return run;
+    }
+    const std::string errPath = (dir_ / "stderr.txt").string();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeFds[1]);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
+
+    std::vector<std::string> argvTexts{KELVANE_CLI_PROGRAM};
+    argvTexts.insert(argvTexts.end(), args.begin(), args.end());
+    std::vector<char*> argv = Pointers(argvTexts);
+    std::vector<std::string> envTexts =
+        ChildEnvironment(benchWritten_ ? std::string(kBenchVariable) + "=" + PathOf("bench.txt") : "");
+    std::vector<char*> envp = Pointers(envTexts);
+
+    pid_t child = 0;
+    const int spawned = posix_spawn(&child, KELVANE_CLI_PROGRAM, &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeFds[1]);
+    if (spawned != 0) {
+        close(pipeFds[0]);
+        ADD_FAILURE() << "cannot start " << KELVANE_CLI_PROGRAM;
+        return run;
+    }
+    run.out = ReadAll(pipeFds[0]);
+    close(pipeFds[0]);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = ReadFile("stderr.txt");
+    return run;
+}
+
+}  // namespace kelvane::testing

@@ -1,0 +1,69 @@
+// Runs the built KelvaneCLI as a child process in a temporary working
+// directory beside the virtual-chip flavour of the library, with
+// KELVANE_SIM_BENCH naming a bench file that the test writes. The chips'
+// state file lies in that directory too, so it lives as long as the test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kelvane::testing {
+
+struct ProgramRun {
+    std::string out;
+    std::string err;
+    int status = -1;  // the low 8 bits of the exit code, or -1 when the program did not exit
+};
+
+// The process status of an exit code: POSIX keeps its low 8 bits.
+constexpr int StatusOf(int exitCode) {
+    return exitCode & 0xFF;
+}
+
+// What the program prints when it has connected to chip `index`.
+std::string Connected(int index);
+
+// One chip (serial KV000001) with an EEPROM of 256 bytes at 0x50 holding
+// byte i = i, and an SMBus device with PEC at 0x0B (block length 4,
+// register i = i).
+inline constexpr char kOneChipBench[] =
+    "chip vid=1209 pid=4b56 serial=KV000001\n"
+    "  eeprom addr7=50 size=256 pattern=index\n"
+    "  smbus addr7=0b registers=256 block=4 pec=on pattern=index\n";
+
+// A run's whole standard output and its status, with nothing on standard
+// error.
+#define EXPECT_RUN(run, expectedOut, exitCode)                            \
+    do {                                                                  \
+        const ::kelvane::testing::ProgramRun& run_ = (run);               \
+        EXPECT_EQ(run_.out, (expectedOut));                               \
+        EXPECT_EQ(run_.status, ::kelvane::testing::StatusOf(exitCode));   \
+        EXPECT_EQ(run_.err, "");                                          \
+    } while (false)
+
+class CliProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Runs the program with the bench file of WriteBench (KELVANE_SIM_BENCH
+    // unset when none was written yet: the default bench).
+    ProgramRun Run(const std::vector<std::string>& args);
+
+    void WriteBench(const std::string& text);
+    void WriteFile(const std::string& name, const std::string& text);
+    std::string ReadFile(const std::string& name) const;
+    bool FileExists(const std::string& name) const;
+    std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+    // The program without a library beside it.
+    void RemoveLibrary();
+
+private:
+    std::filesystem::path dir_;
+    bool benchWritten_ = false;
+};
+
+}  // namespace kelvane::testing
