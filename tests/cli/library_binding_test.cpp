@@ -1,0 +1,69 @@
+// Binding of the library's entry points by name.
+#include "library_binding.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "chip_text.h"
+
+namespace kelvane::cli {
+namespace {
+
+void Entry() {}
+
+// A lookup that knows every name but `missing` and records what it was
+// asked for.
+struct FakeLookup {
+    std::string missing;
+    std::vector<std::string> asked;
+
+    AnyEntryPoint operator()(const char* name) {
+        asked.emplace_back(name);
+        return missing == name ? nullptr : &Entry;
+    }
+};
+
+const std::vector<std::string> kOrder{
+    "DllInitCustom", "DllInit",       "GetConnectionStatus", "GetFirmwareVersion",    "GetHardwareVersion",
+    "GetDevCount",   "GetSelectedDevNumber", "GetSelectedDevInfo", "SelectDev",      "SmbWriteBlock",
+    "SmbReadBlock",  "GetSerialNumber", "ReadI2cData",       "WriteI2cData",          "GetGpPinConfiguration",
+    "SetGpPinConfiguration", "ReadGpioPinValue"};
+
+TEST(LibraryBinding, LooksUpTheSeventeenNamesInTheirOrder) {
+    FakeLookup lookup;
+    LibraryBinding binding;
+    EXPECT_EQ(BindEntryPoints(std::ref(lookup), binding), kBindOk);
+    EXPECT_EQ(lookup.asked, kOrder);
+    EXPECT_NE(binding.DllInitCustom, nullptr);
+    EXPECT_NE(binding.ReadGpioPinValue, nullptr);
+}
+
+TEST(LibraryBinding, StopsAtTheFirstMissingName) {
+    // Names the program never calls must be there as well.
+    FakeLookup lookup{"GetHardwareVersion", {}};
+    LibraryBinding binding;
+    EXPECT_EQ(BindEntryPoints(std::ref(lookup), binding), kBindNameMissing);
+    EXPECT_EQ(lookup.asked, std::vector<std::string>(kOrder.begin(), kOrder.begin() + 5));
+    EXPECT_EQ(binding.GetDevCount, nullptr);
+
+    FakeLookup last{"ReadGpioPinValue", {}};
+    EXPECT_EQ(BindEntryPoints(std::ref(last), binding), kBindNameMissing);
+    EXPECT_EQ(last.asked.size(), 17u);
+}
+
+TEST(ChipText, SerialNumbersBecomeWideText) {
+    const KelvaneChar plain[] = {u'K', u'V', u'0', 0, u'X'};
+    EXPECT_EQ(WideFromChipText(plain, 5), L"KV0");
+    // Without a terminator the capacity ends the text.
+    const KelvaneChar full[] = {u'A', u'B', u'C'};
+    EXPECT_EQ(WideFromChipText(full, 3), L"ABC");
+    if constexpr (sizeof(wchar_t) == 4) {
+        const KelvaneChar pair[] = {0xD83D, 0xDE00, 0xDC00, u'x', 0xD800, 0};
+        EXPECT_EQ(WideFromChipText(pair, 6), std::wstring(L"\U0001F600\uFFFDx\uFFFD"));
+    }
+}
+
+}  // namespace
+}  // namespace kelvane::cli
