@@ -1,6 +1,10 @@
 // The frame of KelvaneCLI as a process: help, invalid command lines, the
 // binding of the library, the identifier checks and the order of
 // precedence of the commands.
+#include <dlfcn.h>
+
+#include <exception>
+#include <filesystem>
 #include <string>
 
 #include "exit_codes.h"
@@ -49,6 +53,17 @@ TEST_F(Frame, AnyCommandWithoutTheLibraryEndsWithMinusOne) {
     }
     // A file of that name that is no library is refused the same way.
     WriteFile("KelvaneDLL-UM_x86.dll", "not a library");
+    EXPECT_RUN(Run({"-devices"}), "Could not load DLL.\n", kExitLibraryNotFound);
+}
+
+TEST_F(Frame, ALibraryWithoutTheEntryPointsIsRefusedLikeAMissingOne) {
+    // The C++ runtime library loads, but has none of the names.
+    Dl_info info{};
+    ASSERT_NE(dladdr(reinterpret_cast<void*>(&std::terminate), &info), 0);
+    ASSERT_NE(info.dli_fname, nullptr);
+    ASSERT_NE(std::string(info.dli_fname).find(".so"), std::string::npos) << info.dli_fname;
+    RemoveLibrary();
+    std::filesystem::create_symlink(info.dli_fname, PathOf("KelvaneDLL-UM_x86.dll"));
     EXPECT_RUN(Run({"-devices"}), "Could not load DLL.\n", kExitLibraryNotFound);
 }
 
