@@ -307,12 +307,12 @@ TEST_F(SettingsTest, PowerUpLoadsTheRuntimeSettingsFromFlash) {
 }
 
 TEST_F(SettingsTest, AfterAResetTheChipAnswersToItsNewIdentifiers) {
-    ASSERT_EQ(SetUsbVidPid(0x04D8, 0x00DD), 0);
+    ASSERT_EQ(SetUsbVidPid(0x0ACE, 0x00BF), 0);
     ASSERT_EQ(ResetDevice(), 0);
     EXPECT_EQ(GetConnectionStatus(), 0);
-    DllInitCustom(0x04D8, 0x00DD);
+    DllInitCustom(0x0ACE, 0x00BF);
     ASSERT_EQ(GetConnectionStatus(), 1);
-    EXPECT_EQ(GetUsbVid(), 0x04D8);
+    EXPECT_EQ(GetUsbVid(), 0x0ACE);
 }
 
 }  // namespace

@@ -30,9 +30,9 @@ protected:
 };
 
 TEST_F(HidrawEnumeration, ListsNodesByNumberNotByName) {
-    fake_.AddHidNode("hidraw10", "0003:000004D8:000000DD", "usb-port-10/input0");
-    fake_.AddHidNode("hidraw2", "0003:000004D8:000000DD", "usb-port-2/input0");
-    fake_.AddHidNode("hidraw1", "0003:000004D8:000000DD", "usb-port-1/input0");
+    fake_.AddHidNode("hidraw10", "0003:00000ACE:000000BF", "usb-port-10/input0");
+    fake_.AddHidNode("hidraw2", "0003:00000ACE:000000BF", "usb-port-2/input0");
+    fake_.AddHidNode("hidraw1", "0003:00000ACE:000000BF", "usb-port-1/input0");
 
     const std::vector<HidInterface> interfaces = platform_.EnumerateInterfaces();
 
@@ -43,25 +43,25 @@ TEST_F(HidrawEnumeration, ListsNodesByNumberNotByName) {
 }
 
 TEST_F(HidrawEnumeration, HardwareIdCarriesVendorAndProductAsFourUpperCaseDigits) {
-    fake_.AddHidNode("hidraw0", "0003:000004D8:000000DD", "a");
+    fake_.AddHidNode("hidraw0", "0003:00000ACE:000000BF", "a");
     fake_.AddHidNode("hidraw1", "0003:0000abcd:00001f2e", "b");
     fake_.AddHidNode("hidraw2", "0005:0001ABCD:00000001", "c");  // only the low 16 bits count
 
     const std::vector<HidInterface> interfaces = platform_.EnumerateInterfaces();
 
     ASSERT_EQ(interfaces.size(), 3U);
-    EXPECT_EQ(interfaces[0].hardwareId, "HID\\VID_04D8&PID_00DD");
+    EXPECT_EQ(interfaces[0].hardwareId, "HID\\VID_0ACE&PID_00BF");
     EXPECT_EQ(interfaces[1].hardwareId, "HID\\VID_ABCD&PID_1F2E");
     EXPECT_EQ(interfaces[2].hardwareId, "HID\\VID_ABCD&PID_0001");
-    EXPECT_NE(MatchView(*interfaces[0].hardwareId).find("vid_04d8&pid_00dd"), std::string::npos);
+    EXPECT_NE(MatchView(*interfaces[0].hardwareId).find("vid_0ace&pid_00bf"), std::string::npos);
 }
 
 TEST_F(HidrawEnumeration, DeviceWithoutUsableIdMatchesNothingAndTheWalkGoesOn) {
     fake_.AddNodeWithoutUevent("hidraw0");
-    fake_.AddNode("hidraw1", "HID_ID=0003:vid_04d8:000000DD\nHID_PHYS=x\n");
+    fake_.AddNode("hidraw1", "HID_ID=0003:vid_0ace:000000BF\nHID_PHYS=x\n");
     fake_.AddNode("hidraw2", "HID_NAME=no id\nHID_PHYS=y\n");
-    fake_.AddNode("hidraw3", "HID_ID=0003:000004D8\n");
-    fake_.AddHidNode("hidraw4", "0003:000004D8:000000DD", "usb-port-1/input0");
+    fake_.AddNode("hidraw3", "HID_ID=0003:00000ACE\n");
+    fake_.AddHidNode("hidraw4", "0003:00000ACE:000000BF", "usb-port-1/input0");
 
     const std::vector<HidInterface> interfaces = platform_.EnumerateInterfaces();
 
@@ -73,18 +73,18 @@ TEST_F(HidrawEnumeration, DeviceWithoutUsableIdMatchesNothingAndTheWalkGoesOn) {
             << "interface " << i << ": " << *interfaces[i].hardwareId;
         EXPECT_TRUE(interfaces[i].path.has_value());
     }
-    EXPECT_EQ(interfaces[4].hardwareId, "HID\\VID_04D8&PID_00DD");
+    EXPECT_EQ(interfaces[4].hardwareId, "HID\\VID_0ACE&PID_00BF");
 }
 
 TEST_F(HidrawEnumeration, UeventThatFailsToReadGivesNoHardwareId) {
     fake_.AddNodeWithUnreadableUevent("hidraw0");
-    fake_.AddHidNode("hidraw1", "0003:000004D8:000000DD", "usb-port-1/input0");
+    fake_.AddHidNode("hidraw1", "0003:00000ACE:000000BF", "usb-port-1/input0");
 
     const std::vector<HidInterface> interfaces = platform_.EnumerateInterfaces();
 
     ASSERT_EQ(interfaces.size(), 2U);
     EXPECT_FALSE(interfaces[0].hardwareId.has_value());
-    EXPECT_EQ(interfaces[1].hardwareId, "HID\\VID_04D8&PID_00DD");
+    EXPECT_EQ(interfaces[1].hardwareId, "HID\\VID_0ACE&PID_00BF");
 }
 
 TEST_F(HidrawEnumeration, MissingClassDirectoryListsNothing) {

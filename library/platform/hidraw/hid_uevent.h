@@ -1,5 +1,5 @@
 // The uevent attribute of a HID device as the kernel writes it, e.g.
-//   HID_ID=0003:000004D8:000000DD
+//   HID_ID=0003:00000ACE:000000BF
 //   HID_NAME=...
 //   HID_PHYS=usb-0000:00:14.0-2/input0
 #pragma once
