@@ -12,7 +12,7 @@ namespace {
 
 using kelvane::testing::FakeHidraw;
 
-constexpr char kChipId[] = "0003:000004D8:000000DD";
+constexpr char kChipId[] = "0003:00000ACE:000000BF";
 
 class HidrawPaths : public ::testing::Test {
 protected:

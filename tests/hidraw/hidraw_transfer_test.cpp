@@ -27,7 +27,7 @@ protected:
         // A socket whose peer has closed raises SIGPIPE on write; a hidraw
         // node returns an error instead. Let the stand-in behave alike.
         std::signal(SIGPIPE, SIG_IGN);
-        fake_.AddHidNode("hidraw0", "0003:000004D8:000000DD", kPhys);
+        fake_.AddHidNode("hidraw0", "0003:00000ACE:000000BF", kPhys);
         platform_.EnumerateInterfaces();
     }
 
