@@ -29,6 +29,8 @@ class Frame : public CliProcessTest {};
 TEST_F(Frame, HelpPagesNeedNeitherTheLibraryNorAChip) {
     WriteBench("");
     EXPECT_RUN(Run({}), Narrow(kGeneralPage) + Narrow(kVersionBanner), kExitSuccess);
+    EXPECT_NE(Run({}).out.find("\n    Will display the detailed help for the I2C write command.\n\nVersion 1.0.2\n"),
+              std::string::npos);
     EXPECT_RUN(Run({"-smbwf", "/?"}), Narrow(kSmbWFPage), kExitSuccess);
     EXPECT_RUN(Run({"/err"}), Narrow(kExitCodePage), kExitSuccess);
     RemoveLibrary();
@@ -44,6 +46,9 @@ TEST_F(Frame, InvalidCommandLinesEndBeforeTheLibraryIsLoaded) {
                kExitInvalidCommand);
     // A count that cannot be read leaves only the help topic: no command.
     EXPECT_RUN(Run({"-i2cr=abc", "-slave7=50"}), "Error: Invalid command.\n", kExitInvalidCommand);
+    // Bytes that the locale cannot decode make an argument that matches no
+    // rule, not a crash.
+    EXPECT_RUN(Run({"-\xFF\xFE"}), "Error: Invalid Command.", kExitInvalidCommand);
 }
 
 TEST_F(Frame, AnyCommandWithoutTheLibraryEndsWithMinusOne) {
