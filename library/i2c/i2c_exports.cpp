@@ -13,19 +13,30 @@
 
 using namespace kelvane::i2c;
 
+namespace {
+
+// The checks and the speed exchange that begin both transfers: the count
+// (-203) and the speed (-204) before anything is sent, then the speed
+// exchange, then the data pointer (-202).
+int StartI2cTransfer(TransferReports& reports, bool haveData, std::uint32_t count, std::uint32_t speed) {
+    if (const int result = CheckCountAndSpeed(count, kMaxTransferCount, speed); result != KELVANE_SUCCESS) {
+        return result;
+    }
+    if (const int result = SetI2cSpeed(reports, speed, KELVANE_E_I2C_STATUS); result != KELVANE_SUCCESS) {
+        return result;
+    }
+    return haveData ? KELVANE_SUCCESS : KELVANE_E_ARGUMENT_2;
+}
+
+}  // namespace
+
 extern "C" {
 
 KELVANE_API int KELVANE_CALL WriteI2cData(unsigned char address, const unsigned char* data, unsigned int count,
                                           unsigned int speed) {
-    if (const int result = CheckCountAndSpeed(count, kMaxTransferCount, speed); result != KELVANE_SUCCESS) {
-        return result;
-    }
     TransferReports reports;
-    if (const int result = SetI2cSpeed(reports, speed, KELVANE_E_I2C_STATUS); result != KELVANE_SUCCESS) {
+    if (const int result = StartI2cTransfer(reports, data != nullptr, count, speed); result != KELVANE_SUCCESS) {
         return result;
-    }
-    if (data == nullptr) {
-        return KELVANE_E_ARGUMENT_2;
     }
     const std::uint32_t delay = PollDelay(speed);
     const WriteStream stream(std::span(data, count));
@@ -38,15 +49,9 @@ KELVANE_API int KELVANE_CALL WriteI2cData(unsigned char address, const unsigned 
 
 KELVANE_API int KELVANE_CALL ReadI2cData(unsigned char address, unsigned char* data, unsigned int count,
                                          unsigned int speed) {
-    if (const int result = CheckCountAndSpeed(count, kMaxTransferCount, speed); result != KELVANE_SUCCESS) {
-        return result;
-    }
     TransferReports reports;
-    if (const int result = SetI2cSpeed(reports, speed, KELVANE_E_I2C_STATUS); result != KELVANE_SUCCESS) {
+    if (const int result = StartI2cTransfer(reports, data != nullptr, count, speed); result != KELVANE_SUCCESS) {
         return result;
-    }
-    if (data == nullptr) {
-        return KELVANE_E_ARGUMENT_2;
     }
     if (const int result = StartRead(reports, kI2cReadCommand, address, count); result != KELVANE_SUCCESS) {
         return result;
