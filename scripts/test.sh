@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test twice: a normal build (build/) and a
-# build under AddressSanitizer and UndefinedBehaviorSanitizer (build-san/).
+# build under AddressSanitizer and UndefinedBehaviorSanitizer (build-san/);
+# then runs every fuzz target for a short while (build-fuzz/, Clang;
+# KELVANE_FUZZ_SECONDS per target, 15 by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -20,4 +22,6 @@ echo "== sanitizer build (ASan + UBSan) =="
   export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   run build-san -DKELVANE_SANITIZE=ON -DKELVANE_BUILD_BENCH=OFF
 )
-echo "All tests passed in both builds."
+echo "== fuzz targets (libFuzzer, ASan + UBSan) =="
+bash scripts/fuzz.sh "${KELVANE_FUZZ_SECONDS:-15}"
+echo "All tests passed in both builds, and the fuzz targets found nothing."
