@@ -103,6 +103,12 @@ void ExportDriver::Check(const Limits& limits, long long result, std::uint64_t b
     if (!documented) {
         Finding("%s returned %lld, which it does not document", limits.name, result);
     }
+    const bool argumentCode = result <= KELVANE_E_ARGUMENT_1 && result >= KELVANE_E_ARGUMENT_4;
+    if (argumentCode && !platform_.Log().empty() &&
+        std::find(limits.lateArgumentCodes.begin(), limits.lateArgumentCodes.end(), result) ==
+            limits.lateArgumentCodes.end()) {
+        Finding("%s refused an argument with %lld after sending a report", limits.name, result);
+    }
     // Two handles per table entry at most.
     if (platform_.OpenHandleCount() > 2 * 64) {
         Finding("%s left %d handles open", limits.name, platform_.OpenHandleCount());
@@ -147,7 +153,9 @@ void ExportDriver::Call(int which, ByteScript& in) {
     };
     // A terminated string of up to 39 units (more than a descriptor holds),
     // allocated to its exact length: mostly printable, sometimes any unit.
-    auto stringSetter = [&](const char* name, int (*set)(const KelvaneChar*)) {
+    // A longer string is refused before anything is sent; a string that
+    // fits goes to the chip as a descriptor of exactly its units.
+    auto stringSetter = [&](const char* name, std::uint8_t subCode, int (*set)(const KelvaneChar*)) {
         const std::size_t units = in.U8() % 41;
         if (units == 40) {
             chip(name, 255, With({KELVANE_E_ARGUMENT_1}), 0, set(nullptr));
@@ -159,9 +167,29 @@ void ExportDriver::Call(int which, ByteScript& in) {
             const std::uint8_t b = in.U8();
             text[i] = wild ? static_cast<KelvaneChar>(b | (in.U8() << 8)) : static_cast<KelvaneChar>(0x20 + b % 95);
         }
-        chip(name, 255, With({KELVANE_E_ARGUMENT_1}), 1, set(text.Data()));
+        const int result = set(text.Data());
+        chip(name, 255, With({KELVANE_E_ARGUMENT_1}), 1, result);
         if (!text.Intact()) {
             Finding("%s touched memory around its string", name);
+        }
+        const std::size_t length = static_cast<std::size_t>(std::find(text.Data(), text.Data() + units, 0) - text.Data());
+        if (length > 30 && result != KELVANE_E_ARGUMENT_1) {
+            Finding("%s took a string of %zu units", name, length);
+        }
+        if (platform_.Log().empty()) {
+            return;
+        }
+        Report expected{};
+        expected[0] = 0xB1;
+        expected[1] = subCode;
+        expected[2] = static_cast<std::uint8_t>(2 + 2 * length);
+        expected[3] = 0x03;
+        for (std::size_t i = 0; i < length; ++i) {
+            expected[4 + 2 * i] = static_cast<std::uint8_t>(text[i] & 0xFF);
+            expected[5 + 2 * i] = static_cast<std::uint8_t>(text[i] >> 8);
+        }
+        if (platform_.Log().front().request != expected) {
+            Finding("%s sent another descriptor than its string of %zu units", name, length);
         }
     };
     auto password = [&](const char* name, std::vector<int> failures, int exchanges, int (*set)(const char*)) {
@@ -174,9 +202,13 @@ void ExportDriver::Call(int which, ByteScript& in) {
         for (std::size_t i = 0; i < length; ++i) {
             text[i] = static_cast<char>(1 + in.U8() % 255);
         }
-        chip(name, 255, std::move(failures), exchanges, set(text.Data()));
+        const int result = set(text.Data());
+        chip(name, 255, std::move(failures), exchanges, result);
         if (!text.Intact()) {
             Finding("%s touched memory around its password", name);
+        }
+        if (length < 8 && result != KELVANE_E_ARGUMENT_1) {
+            Finding("%s took a password of %zu characters", name, length);
         }
     };
     auto versionGetter = [&](const char* name, std::size_t bytes, int (*get)(char*)) {
@@ -193,6 +225,9 @@ void ExportDriver::Call(int which, ByteScript& in) {
         if (result == KELVANE_SUCCESS && buffer[bytes - 1] != '\0') {
             Finding("%s left its text unterminated", name);
         }
+        if (result == KELVANE_SUCCESS && bytes == 4 && buffer[1] != '.') {
+            Finding("%s wrote no \"X.Y\"", name);
+        }
     };
     auto pinArrays = [&](const char* name, bool set, int target) {
         const std::uint8_t nulls = in.U8();
@@ -208,10 +243,19 @@ void ExportDriver::Call(int which, ByteScript& in) {
         unsigned char* c = (nulls & 0xF0) == 0xF0 && (nulls & 4) ? nullptr : value.Data();
         const std::vector<int> failures =
             With({KELVANE_E_ARGUMENT_1, KELVANE_E_ARGUMENT_2, KELVANE_E_ARGUMENT_3, KELVANE_E_ARGUMENT_4});
+        const std::vector<std::uint8_t> before = {designation[0], designation[1], designation[2], designation[3],
+                                                  direction[0],   direction[1],   direction[2],   direction[3],
+                                                  value[0],       value[1],       value[2],       value[3]};
         const int result = set ? SetGpPinConfiguration(target, a, b, c) : GetGpPinConfiguration(target, a, b, c);
         chip(name, 255, failures, set ? 2 : 1, result);
         if (!designation.Intact() || !direction.Intact() || !value.Intact()) {
             Finding("%s wrote outside its 4-byte arrays", name);
+        }
+        const std::vector<std::uint8_t> after = {designation[0], designation[1], designation[2], designation[3],
+                                                 direction[0],   direction[1],   direction[2],   direction[3],
+                                                 value[0],       value[1],       value[2],       value[3]};
+        if (result < 0 && after != before) {
+            Finding("%s changed the caller's arrays and failed with %d", name, result);
         }
     };
     const std::vector<int> arg1 = With({KELVANE_E_ARGUMENT_1});
@@ -233,9 +277,14 @@ void ExportDriver::Call(int which, ByteScript& in) {
             DllCleanUp();
             plain("DllCleanUp", 0, {}, 0);
             break;
-        case 3:
-            Check({"GetConnectionStatus", 1, {}, 0, true}, GetConnectionStatus(), 0);
+        case 3: {
+            const int connected = GetConnectionStatus();
+            Check({"GetConnectionStatus", 1, {}, 0, true}, connected, 0);
+            if (connected == 1 && !(GetSelectedDevNumber() >= 0 && GetSelectedDevNumber() < GetDevCount())) {
+                Finding("connected to chip %d of %d", GetSelectedDevNumber(), GetDevCount());
+            }
             break;
+        }
         case 4:
             plain("GetDevCount", 64, {}, GetDevCount());
             break;
@@ -250,9 +299,15 @@ void ExportDriver::Call(int which, ByteScript& in) {
             }
             break;
         }
-        case 7:
-            plain("SelectDev", 0, {KELVANE_E_SELECT_INDEX}, SelectDev(static_cast<unsigned>(SmallInt(in, 70))));
+        case 7: {
+            const auto index = static_cast<unsigned>(SmallInt(in, 70));
+            const int result = SelectDev(index);
+            plain("SelectDev", 0, {KELVANE_E_SELECT_INDEX}, result);
+            if (result == KELVANE_SUCCESS && GetSelectedDevNumber() != static_cast<int>(index)) {
+                Finding("SelectDev(%u) selected %d", index, GetSelectedDevNumber());
+            }
             break;
+        }
 
         // USB strings.
         case 8:
@@ -268,13 +323,13 @@ void ExportDriver::Call(int which, ByteScript& in) {
             stringGetter("GetFactorySerialNumber", 61, GetFactorySerialNumber);
             break;
         case 12:
-            stringSetter("SetUsbStringDescriptor", SetUsbStringDescriptor);
+            stringSetter("SetUsbStringDescriptor", 0x03, SetUsbStringDescriptor);
             break;
         case 13:
-            stringSetter("SetUsbStringManufacturer", SetUsbStringManufacturer);
+            stringSetter("SetUsbStringManufacturer", 0x02, SetUsbStringManufacturer);
             break;
         case 14:
-            stringSetter("SetSerialNumber", SetSerialNumber);
+            stringSetter("SetSerialNumber", 0x04, SetSerialNumber);
             break;
 
         // USB settings.
@@ -382,9 +437,12 @@ void ExportDriver::Call(int which, ByteScript& in) {
         case 41: {
             const int target = SmallInt(in, 4);
             const int divider = SmallInt(in, 9);
-            chip("SetClockPinConfiguration", 255,
-                 With({KELVANE_E_ARGUMENT_1, KELVANE_E_ARGUMENT_2, KELVANE_E_ARGUMENT_3}), 4,
-                 SetClockPinConfiguration(target, divider, SmallInt(in, 5)));
+            const int result = SetClockPinConfiguration(target, divider, SmallInt(in, 5));
+            // The divider and duty cycle are checked after the status exchange.
+            Check({"SetClockPinConfiguration", 255,
+                   With({KELVANE_E_ARGUMENT_1, KELVANE_E_ARGUMENT_2, KELVANE_E_ARGUMENT_3}), 4, true,
+                   {KELVANE_E_ARGUMENT_2, KELVANE_E_ARGUMENT_3}},
+                  result, 4 * kExchangeMs);
             break;
         }
         case 42:
@@ -533,7 +591,8 @@ void ExportDriver::Call(int which, ByteScript& in) {
                                           call.index);
                     break;
             }
-            Check({name, 0, failures, -1, true}, result, TransferBoundMs(call));
+            // The data pointer is checked after the speed exchange.
+            Check({name, 0, failures, -1, true, {KELVANE_E_ARGUMENT_2}}, result, TransferBoundMs(call));
             if (!buffer.Intact()) {
                 Finding("%s wrote outside its %zu-byte buffer", name, size);
             }

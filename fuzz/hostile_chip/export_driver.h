@@ -6,7 +6,8 @@
 //   underrun (guard units around each), and string outputs are terminated
 //   within them;
 // - input strings are read no further than their terminator;
-// - the result is one the export documents;
+// - the result is one the export documents, and an argument that the
+//   export refuses is refused before anything is sent;
 // - the call takes no longer on the platform clock than its documented
 //   bound, scans at most once and sends no more reports than it documents;
 // - a transfer that reports success moved exactly the caller's bytes: the
@@ -41,6 +42,9 @@ private:
         std::vector<int> failures;      // the negative results it documents
         int exchanges;                  // request/response pairs at most
         bool scans;                     // may scan (at most once)
+        // Argument codes (-201 to -204) that come after a report was sent;
+        // every other one comes before anything is sent.
+        std::vector<int> lateArgumentCodes = {};
     };
 
     void Call(int which, ByteScript& in);

@@ -91,6 +91,10 @@ ProgramRun RunProgramInProcess(const std::vector<std::wstring>& arguments) {
     if (run.output.find(L'\0') != std::wstring::npos) {
         Finding("the program printed a NUL character");
     }
+    // A failed library call is reported with its code, and the run fails.
+    if (run.output.find(L"failed. Error code: ") != std::wstring::npos && run.exitCode == cli::kExitSuccess) {
+        Finding("the program reported a failed call and ended with success");
+    }
     // The console's own encoding of everything printed.
     (void)cli::NarrowForConsole(run.output);
     return run;

@@ -16,7 +16,8 @@ struct ProgramRun {
 
 // Runs the program with these arguments (argument 0 included) on the active
 // platform. Findings: an exit code the program does not document, a NUL in
-// its output, entry points that do not bind. File paths that name another
+// its output, a failed library call followed by success, entry points that
+// do not bind. File paths that name another
 // folder have their separators replaced, so that the run only ever reads
 // and writes files of the working directory (see scratch_folder.h).
 ProgramRun RunProgramInProcess(const std::vector<std::wstring>& arguments);
