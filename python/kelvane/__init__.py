@@ -85,5 +85,4 @@ __all__ = [
     "UnsupportedError",
     "list_chips",
     "load_library",
-    "open",
 ]

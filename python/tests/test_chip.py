@@ -1,5 +1,8 @@
 """Every high-level call of kelvane.Chip on virtual benches."""
 
+import sys
+import threading
+
 import pytest
 
 import kelvane
@@ -35,6 +38,28 @@ def test_listing_and_opening_by_index_and_serial_number(bench):
         second.i2c_read(0x50, 1)
     with kelvane.open(1, library=library) as by_index:
         assert by_index.serial == "KV000002"
+
+
+def test_chips_used_from_several_threads_keep_to_their_own_chip(bench):
+    library = bench(TWO_CHIPS)
+    results = {}
+
+    def read_many(chip, key):
+        results[key] = {chip.smbus_read_block(0x50, 0, 4) for _ in range(1000)}
+
+    interval = sys.getswitchinterval()
+    sys.setswitchinterval(1e-6)  # switch threads often, inside calls too
+    try:
+        with kelvane.open(0, library=library) as first, kelvane.open(1, library=library) as second:
+            threads = [threading.Thread(target=read_many, args=(first, 1)),
+                       threading.Thread(target=read_many, args=(second, 2))]
+            for thread in threads:
+                thread.start()
+            for thread in threads:
+                thread.join()
+    finally:
+        sys.setswitchinterval(interval)
+    assert results == {1: {b"\x11\x12\x13\x14"}, 2: {b"\x21\x22\x23\x24"}}
 
 
 def test_default_library_and_bench():
