@@ -29,7 +29,7 @@ from .chip import (
     ProtectionState,
     Target,
     list_chips,
-    open,
+    open,  # kelvane.open; left out of __all__ so that a star import keeps the built-in open
 )
 from .errors import (
     ArgumentError,
