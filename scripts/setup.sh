@@ -2,7 +2,7 @@
 # Installs what the build and the tests need, where it is missing (Debian).
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev python3-pytest)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
