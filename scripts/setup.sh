@@ -2,7 +2,7 @@
 # Installs what the build and the tests need, where it is missing (Debian).
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev python3-pytest)
 # The fuzz targets (scripts/fuzz.sh): Clang 14 and its libFuzzer runtime.
 packages+=(clang libclang-rt-14-dev)
 missing=()

@@ -1,0 +1,88 @@
+"""Python access to the Kelvane USB bridge through KelvaneDLL-UM_x86.
+
+Quick start::
+
+    import kelvane
+
+    print(kelvane.list_chips())                 # [ChipInfo(index=0, serial='KV000001', path=...)]
+    with kelvane.open() as chip:                # chip 0; open(serial="KV000001") also works
+        print(chip.i2c_read(0x50, 4))           # 7-bit addresses throughout
+    with kelvane.SMBus() as bus:                # for SMBus-style sensor code
+        print(bus.read_byte_data(0x0B, 0x10))
+
+Failures raise :class:`KelvaneError` subclasses (see :mod:`kelvane.errors`).
+The library is found as :func:`load_library` describes; ``library.NAME``
+gives the raw exports with their ctypes prototypes.
+"""
+
+from ._exports import EXPORTS
+from .chip import (
+    DEFAULT_PID,
+    DEFAULT_SPEED,
+    DEFAULT_VID,
+    Chip,
+    ChipInfo,
+    Direction,
+    InitialPin,
+    PinConfiguration,
+    PowerSource,
+    ProtectionState,
+    Target,
+    list_chips,
+    open,  # kelvane.open; left out of __all__ so that a star import keeps the built-in open
+)
+from .errors import (
+    ArgumentError,
+    ChipStatusError,
+    DeviceNotFoundError,
+    FlashLockedError,
+    KelvaneError,
+    LibraryNotFoundError,
+    NackError,
+    NotGpioError,
+    PasswordRejectedError,
+    PecError,
+    SettingsError,
+    TransferError,
+    TransferTimeoutError,
+    UnsupportedError,
+)
+from .library import LIBRARY_NAME, LIBRARY_VARIABLE, Library, load_library
+from .smbus import SMBus
+
+__version__ = "1.0.2"
+
+__all__ = [
+    "ArgumentError",
+    "Chip",
+    "ChipInfo",
+    "ChipStatusError",
+    "DEFAULT_PID",
+    "DEFAULT_SPEED",
+    "DEFAULT_VID",
+    "DeviceNotFoundError",
+    "Direction",
+    "EXPORTS",
+    "FlashLockedError",
+    "InitialPin",
+    "KelvaneError",
+    "LIBRARY_NAME",
+    "LIBRARY_VARIABLE",
+    "Library",
+    "LibraryNotFoundError",
+    "NackError",
+    "NotGpioError",
+    "PasswordRejectedError",
+    "PecError",
+    "PinConfiguration",
+    "PowerSource",
+    "ProtectionState",
+    "SMBus",
+    "SettingsError",
+    "Target",
+    "TransferError",
+    "TransferTimeoutError",
+    "UnsupportedError",
+    "list_chips",
+    "load_library",
+]

@@ -1,0 +1,183 @@
+"""Finding and loading KelvaneDLL-UM_x86, and its 70 exports.
+
+The library is looked for in this order:
+
+1. an explicit path handed to :func:`load_library` (or as ``library=`` to the
+   high-level calls);
+2. the path in the environment variable ``KELVANE_LIBRARY``;
+3. the system loader's search for ``KelvaneDLL-UM_x86.dll`` (the installed
+   library: ``LD_LIBRARY_PATH`` and the loader's directories on Linux, the
+   standard DLL search order including ``PATH`` on Windows).
+
+The first place that is given decides: an explicit path or a
+``KELVANE_LIBRARY`` that cannot be loaded raises
+:class:`~kelvane.errors.LibraryNotFoundError` rather than silently falling
+back to another library (which might drive real chips where a virtual bench
+was meant). The exception names every place tried and why each failed.
+"""
+
+import ctypes
+import os
+import struct
+import sys
+import threading
+from typing import Any, Callable, Dict, List, Optional, Tuple, Union
+
+from ._exports import EXPORTS
+from .errors import ArgumentError, LibraryNotFoundError, error_for
+
+#: The library's file name, the same on every platform.
+LIBRARY_NAME = "KelvaneDLL-UM_x86.dll"
+#: The environment variable that names the library file.
+LIBRARY_VARIABLE = "KELVANE_LIBRARY"
+
+PathLike = Union[str, "os.PathLike[str]"]
+
+
+def _uses_stdcall(platform: str = sys.platform, pointer_size: int = struct.calcsize("P")) -> bool:
+    """True in a 32-bit Windows process, where the exports are __stdcall."""
+    return platform == "win32" and pointer_size == 4
+
+
+def _open(path: str) -> Any:
+    """Loads one library file with the calling convention of this process."""
+    if sys.platform == "win32":
+        # winmode=0: the standard search order (PATH included) for a bare
+        # name; an absolute path is loaded as it stands.
+        loader = ctypes.WinDLL if _uses_stdcall() else ctypes.CDLL  # type: ignore[attr-defined]
+        return loader(path, winmode=0)
+    return ctypes.CDLL(path)
+
+
+class Library:
+    """One loaded KelvaneDLL-UM_x86 with the ctypes prototypes of its exports.
+
+    Every export is an attribute under its own name, with the argument and
+    result types of ``library/kelvane.h``: ``lib.GetDevCount()``,
+    ``lib.ReadI2cData(0xA1, buffer, 4, 100000)``. These low-level calls return
+    the library's result codes unchanged.
+
+    The library keeps one process-wide state and must be called from one
+    thread at a time. The high-level objects (:class:`~kelvane.Chip`,
+    :class:`~kelvane.SMBus`) take :attr:`lock` around each operation; code that
+    calls the exports directly from several threads takes it too.
+    """
+
+    def __init__(self, handle: Any, path: str) -> None:
+        self._handle = handle
+        #: What was loaded: a file path, or the bare name found by the system loader.
+        self.path = path
+        #: Serialises the calls into the library.
+        self.lock = threading.RLock()
+        missing = [name for name in EXPORTS if not hasattr(handle, name)]
+        if missing:
+            raise LibraryNotFoundError(f"{path} lacks the exports {', '.join(missing)}")
+        self._functions: Dict[str, Callable[..., Any]] = {}
+        for name, prototype in EXPORTS.items():
+            function = getattr(handle, name)
+            function.restype = prototype.restype
+            function.argtypes = list(prototype.argtypes)
+            self._functions[name] = function
+        # The identifiers the library was last initialised with, and the chip
+        # object that the library's selection currently belongs to.
+        self._identifiers: Optional[Tuple[int, int]] = None
+        self._owner: Optional[object] = None
+
+    def __getattr__(self, name: str) -> Callable[..., Any]:
+        functions = self.__dict__.get("_functions")
+        if functions is not None and name in functions:
+            return functions[name]
+        raise AttributeError(f"{type(self).__name__} has no attribute {name!r}")
+
+    def __dir__(self) -> List[str]:
+        return sorted(set(super().__dir__()) | set(EXPORTS))
+
+    def __repr__(self) -> str:
+        return f"<kelvane.Library {self.path!r}>"
+
+    def check(self, name: str, result: int) -> int:
+        """Raises the exception for a non-zero ``result`` of export ``name``; returns 0."""
+        if result == 0:
+            return 0
+        message = None
+        if -204 <= result <= -201:
+            position = -200 - result
+            params = EXPORTS[name].params
+            if position <= len(params):
+                message = f"argument {position} ({params[position - 1][0]}) out of range or missing"
+        raise error_for(result, name, message)
+
+    def call(self, name: str, *args: Any) -> Any:
+        """Calls export ``name`` under :attr:`lock` and returns its result."""
+        with self.lock:
+            return self._functions[name](*args)
+
+    def initialise(self, vid: int, pid: int) -> None:
+        """Makes the library look for chips with these identifiers.
+
+        ``DllInitCustom`` resets the library's selection and the access
+        password it remembers, so it runs only when the identifiers change.
+        """
+        for name, value in (("vid", vid), ("pid", pid)):
+            if not isinstance(value, int) or not 0 <= value <= 0xFFFF:
+                raise ArgumentError(f"{name} must be 0 to 0xFFFF, not {value!r}", function="DllInitCustom")
+        with self.lock:
+            if self._identifiers != (vid, pid):
+                self._functions["DllInitCustom"](vid, pid)
+                self._identifiers = (vid, pid)
+                self._owner = None
+
+
+_loaded: Dict[str, Library] = {}
+_loaded_lock = threading.Lock()
+
+
+def _load(path: str) -> Library:
+    with _loaded_lock:
+        library = _loaded.get(path)
+        if library is None:
+            library = Library(_open(path), path)
+            _loaded[path] = library
+        return library
+
+
+def load_library(path: Optional[PathLike] = None) -> Library:
+    """Loads the library (or returns the one already loaded from the same place).
+
+    Args:
+        path: the library file; when ``None``, ``KELVANE_LIBRARY`` and then the
+            system loader's search for :data:`LIBRARY_NAME` are used.
+
+    Raises:
+        LibraryNotFoundError: naming every place tried and why it failed.
+    """
+    tried: List[str] = []
+    if path is not None:
+        source = f"explicit path {os.fspath(path)!r}"
+        candidate: Optional[str] = os.path.abspath(os.fspath(path))
+    else:
+        tried.append("explicit path: none given")
+        variable = os.environ.get(LIBRARY_VARIABLE, "")
+        if variable:
+            source = f"{LIBRARY_VARIABLE}={variable!r}"
+            candidate = os.path.abspath(variable)
+        else:
+            tried.append(f"{LIBRARY_VARIABLE}: not set")
+            source = f"the system loader's search for {LIBRARY_NAME!r}"
+            candidate = None
+    try:
+        if candidate is not None:
+            if not os.path.isfile(candidate):
+                raise OSError(f"no such file: {candidate}")
+            return _load(os.path.realpath(candidate))
+        return _load(LIBRARY_NAME)
+    except OSError as error:
+        tried.append(f"{source}: {error}")
+        raise LibraryNotFoundError(f"could not load {LIBRARY_NAME}; tried " + "; ".join(tried)) from error
+
+
+def resolve_library(library: Union[None, PathLike, Library]) -> Library:
+    """The :class:`Library` for a ``library=`` argument: ``None``, a path or a Library."""
+    if isinstance(library, Library):
+        return library
+    return load_library(library)
