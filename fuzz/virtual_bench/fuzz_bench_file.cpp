@@ -46,8 +46,17 @@ void CheckLimits(const sim::BenchDescription& bench) {
             used[s.address7] = true;
         }
         for (const sim::PinDescription& pin : chip.pins) {
-            if (pin.pin > 3) {
-                fuzz::Finding("a pin %zu was taken", pin.pin);
+            if (pin.pin > 3 || pin.config.designation > 7 || pin.config.direction > 1 || pin.config.value > 1 ||
+                pin.inputLevel > 1) {
+                fuzz::Finding("pin %zu was taken with designation %u, direction %u, value %u, level %u", pin.pin,
+                              pin.config.designation, pin.config.direction, pin.config.value, pin.inputLevel);
+            }
+        }
+        for (const sim::FaultRule& rule : chip.faults) {
+            if (rule.index > 63 || rule.skip < 0 || rule.times < sim::kForever ||
+                (rule.command != sim::kAnyCommand && (rule.command < 0 || rule.command > 0xFF))) {
+                fuzz::Finding("a fault rule with index %zu, skip %d, times %d, command %d was taken", rule.index,
+                              rule.skip, rule.times, rule.command);
             }
         }
     }
