@@ -133,6 +133,16 @@ TransferStatus SimPlatform::Read(DeviceHandle handle, platform::WireReport& repo
     return TransferStatus::kCompleted;
 }
 
+void SimPlatform::DiscardPendingReports(DeviceHandle handle) {
+    bool gone = false;
+    Port* port = PortOf(handle, OpenMode::kRead, gone);
+    if (port == nullptr || gone) {
+        return;
+    }
+    discarded_ += static_cast<int>(port->responses.Size());
+    port->responses.Clear();
+}
+
 void SimPlatform::Cancel(DeviceHandle) {
     ++cancels_;
 }

@@ -104,6 +104,10 @@ TransferStatus HidrawPlatform::Read(DeviceHandle handle, WireReport& report,
     return hidraw::ReadReport(FdOf(handle), report, timeoutMs);
 }
 
+void HidrawPlatform::DiscardPendingReports(DeviceHandle readHandle) {
+    hidraw::DiscardQueuedReports(FdOf(readHandle));
+}
+
 void HidrawPlatform::Cancel(DeviceHandle) {}
 
 void HidrawPlatform::Close(DeviceHandle handle) {

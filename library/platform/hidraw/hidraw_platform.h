@@ -38,6 +38,9 @@ public:
                          std::uint32_t timeoutMs) override;
     TransferStatus Read(DeviceHandle handle, WireReport& report,
                         std::uint32_t timeoutMs) override;
+    // Non-blocking reads until the node's queue is empty, at most the 64
+    // reports the kernel queues per open file.
+    void DiscardPendingReports(DeviceHandle readHandle) override;
 
     // hidraw transfers do not outlive the call that made them: a read that
     // timed out has consumed nothing and a write has finished or failed in
