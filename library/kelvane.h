@@ -100,6 +100,22 @@ KELVANE_API void KELVANE_CALL DllCleanUp(void);
 
 /* ---- Connection -------------------------------------------------------- */
 
+/* Which devices are chips, on Linux (hidraw). Every hidraw node is looked at
+ * in the order of its number. A device is a chip when the vendor and product
+ * identifiers in the kernel's name of its HID device (the directory
+ * BBBB:VVVV:PPPP.NNNN that holds the node, which the kernel forms from the
+ * identifiers alone) equal the configured ones, and the HID_ID line of the
+ * device's uevent, when there is exactly one, agrees with that name. No
+ * string of the device (manufacturer, product, serial number) can change
+ * either. Its device path (GetSelectedDevInfo) names the place where it is
+ * attached, the HID_PHYS line of its uevent (for example
+ * "usb-0000:00:14.0-2/input0"), so that a chip that resets or is replugged
+ * into the same port keeps its path and its selection; interfaces that
+ * share one place get " (hidrawN)" appended. A uevent with more than one
+ * HID_ID or HID_PHYS line, which only a device whose own strings carry such
+ * lines can produce, is not trusted for the place: that chip's path is its
+ * node, "/dev/hidrawN", which changes when it re-enumerates. */
+
 /* Scans the attached chips and returns 1 when the selected chip is present
  * at the selected index, else 0. */
 KELVANE_API unsigned char KELVANE_CALL GetConnectionStatus(void);

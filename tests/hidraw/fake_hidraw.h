@@ -1,5 +1,6 @@
 // A stand-in for the hidraw class directory and its device nodes: a sysfs
-// tree in a temporary directory, and a node opener that hands out one end of
+// tree in a temporary directory, where each node's "device" link leads to a
+// directory named as the kernel names HID devices, and a node opener that hands out one end of
 // a SOCK_SEQPACKET socket pair per open, keeping the other end as the
 // device's side. A responder thread can play the device: it answers every
 // request written to a node on that node's latest read open.
@@ -12,6 +13,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -63,10 +65,21 @@ public:
     std::string DevDir() const { return root_ + "/dev"; }
     std::string NodePath(const std::string& node) const { return DevDir() + "/" + node; }
 
-    // A node whose device uevent has the given text.
+    // A node whose device uevent has the given text. The device is named
+    // after the uevent's first HID_ID line, as the kernel would name it
+    // ("0003:1209:4B56.0001"); without a well-formed one, in no HID form.
     void AddNode(const std::string& node, const std::string& uevent) {
-        std::filesystem::create_directories(DeviceDir(node));
-        std::ofstream(DeviceDir(node) + "/uevent") << uevent;
+        AddNodeOfDevice(node, KernelNameFor(uevent), uevent);
+    }
+
+    // A node whose "device" link leads to a directory of the given name,
+    // holding the uevent.
+    void AddNodeOfDevice(const std::string& node, const std::string& deviceName, const std::string& uevent) {
+        const std::string device = root_ + "/devices/" + node + "/" + deviceName;
+        std::filesystem::create_directories(device);
+        std::ofstream(device + "/uevent") << uevent;
+        std::filesystem::create_directories(ClassDir() + "/" + node);
+        std::filesystem::create_directory_symlink(device, DeviceDir(node));
     }
 
     // A node with the HID_ID and HID_PHYS lines of a HID device.
@@ -156,6 +169,22 @@ public:
 private:
     std::string DeviceDir(const std::string& node) const { return ClassDir() + "/" + node + "/device"; }
 
+    std::string KernelNameFor(const std::string& uevent) {
+        const std::size_t at = uevent.find("HID_ID=");
+        unsigned bus = 0;
+        unsigned vendor = 0;
+        unsigned product = 0;
+        char end = 0;
+        if (at == std::string::npos || (at != 0 && uevent[at - 1] != '\n') ||
+            std::sscanf(uevent.c_str() + at, "HID_ID=%4x:%8x:%8x%c", &bus, &vendor, &product, &end) != 4 ||
+            end != '\n') {
+            return "not-a-hid-device";
+        }
+        char name[64];
+        std::snprintf(name, sizeof name, "%04X:%04X:%04X.%04X", bus, vendor, product, ++instance_);
+        return name;
+    }
+
     // The device's end of the latest read open of a node; -1 when none is
     // open. Called with the mutex held.
     int LatestReadEnd(const std::string& nodePath) const {
@@ -238,6 +267,7 @@ private:
     }
 
     std::string root_;
+    unsigned instance_ = 0;
     bool failOpens_ = false;
     std::vector<unsigned char> queueOnReadOpen_;
     // Guards opens_ against the responder thread, and requests_.

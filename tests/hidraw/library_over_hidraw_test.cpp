@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <string>
 #include <vector>
 
 #include "hidraw/fake_hidraw.h"
@@ -105,6 +106,29 @@ TEST_F(LibraryOverHidraw, ChipBackUnderANewNodeIsReconnectedByTheNextExchanges) 
     EXPECT_EQ(GetSclLineValue(), 0x01);                    // scanned, reopened, answered
     EXPECT_EQ(fake_.Opens().back().nodePath, fake_.NodePath("hidraw4"));
     EXPECT_EQ(GetSelectedDevNumber(), 0);
+}
+
+TEST_F(LibraryOverHidraw, DeviceWithForgedStringsIsNotListedAndTheChipKeepsItsPlace) {
+    // A keyboard found first, whose product string forges the chip's
+    // identifiers and whose serial-number string forges the chip's place.
+    fake_.AddNodeOfDevice("hidraw0", "0003:046D:C52B.0001",
+                          "DRIVER=hid-generic\nHID_ID=0003:0000046D:0000C52B\n"
+                          "HID_NAME=Keys\nHID_ID=0003:00001209:00004B56\n"
+                          "HID_PHYS=usb-0000:00:14.0-1/input0\n"
+                          "HID_UNIQ=\nHID_PHYS=" + std::string(kPhys) + "\n");
+    fake_.AddHidNode("hidraw3", kChipId, kPhys);
+    fake_.Respond(ChipAnswer);
+
+    ASSERT_EQ(GetConnectionStatus(), 1);
+    EXPECT_EQ(GetDevCount(), 1);
+    EXPECT_EQ(GetSelectedDevNumber(), 0);
+    char path[256];
+    GetSelectedDevInfo(path);
+    EXPECT_STREQ(path, kPhys);
+    EXPECT_EQ(GetSclLineValue(), 0x01);
+    for (const FakeHidraw::OpenCall& open : fake_.Opens()) {
+        EXPECT_EQ(open.nodePath, fake_.NodePath("hidraw3"));  // the keyboard is never opened
+    }
 }
 
 TEST_F(LibraryOverHidraw, ReportsWaitingBeforeARequestAreNotItsAnswer) {
