@@ -73,7 +73,8 @@ enum KelvaneResult {
     KELVANE_E_PASSWORD_REJECTED = -14,  /* the chip rejected the access password */
     KELVANE_E_NO_POWER_SOURCE = -15,    /* neither bus nor self power in the attributes */
     KELVANE_E_COPY = -17,               /* "Error copying memory" */
-    KELVANE_E_TIMEOUT = -18,            /* "Timeout": the I2C engine reported a failure state */
+    KELVANE_E_TIMEOUT = -18,            /* "Timeout": the I2C engine reported a failure state, or a
+                                           transfer ran out of time */
     KELVANE_E_SEND = -19,               /* "I2C/SMBus send Error" */
     KELVANE_E_SET_SPEED = -21,          /* "Error setting I2C/SMBus speed" (never returned) */
     KELVANE_E_I2C_STATUS = -22,         /* "Invalid I2C status": speed exchange refused */
@@ -99,6 +100,22 @@ KELVANE_API int KELVANE_CALL DllInit(void);
 KELVANE_API void KELVANE_CALL DllCleanUp(void);
 
 /* ---- Connection -------------------------------------------------------- */
+
+/* Which devices are chips, on Linux (hidraw). Every hidraw node is looked at
+ * in the order of its number. A device is a chip when the vendor and product
+ * identifiers in the kernel's name of its HID device (the directory
+ * BBBB:VVVV:PPPP.NNNN that holds the node, which the kernel forms from the
+ * identifiers alone) equal the configured ones, and the HID_ID line of the
+ * device's uevent, when there is exactly one, agrees with that name. No
+ * string of the device (manufacturer, product, serial number) can change
+ * either. Its device path (GetSelectedDevInfo) names the place where it is
+ * attached, the HID_PHYS line of its uevent (for example
+ * "usb-0000:00:14.0-2/input0"), so that a chip that resets or is replugged
+ * into the same port keeps its path and its selection; interfaces that
+ * share one place get " (hidrawN)" appended. A uevent with more than one
+ * HID_ID or HID_PHYS line, which only a device whose own strings carry such
+ * lines can produce, is not trusted for the place: that chip's path is its
+ * node, "/dev/hidrawN", which changes when it re-enumerates. */
 
 /* Scans the attached chips and returns 1 when the selected chip is present
  * at the selected index, else 0. */
@@ -305,15 +322,36 @@ KELVANE_API int KELVANE_CALL GetSdaLineValue(void);
  * even on a platform whose clock does not advance. Every other wait of a
  * transfer is bounded by its tries and budgets.
  *
- * A transfer that fails leaves the chip's engine as it is; the next transfer
- * cancels what stands in the way when it sets the speed. Neither read tells
- * how many bytes arrived: a read that the chip ends early with success leaves
- * the rest of the buffer as it was. */
+ * Deadline of a transfer. Each of the four transfers is also given, from
+ * the moment it is called, a time budget on the platform's monotonic clock:
+ *
+ *     B = 3000 + N x (3 x D + 50) milliseconds, where
+ *     D = 1,320,000 / speed, in integer division (the pause above), and
+ *     N = (count + p + 59) / 60 in integer division, but at least 1: the
+ *         60-byte pieces that the transfer moves, with p = 1 for an SMBus
+ *         transfer with PEC (pec not 0) and p = 0 otherwise.
+ *
+ * No exchange with the chip starts, and no pause lasts, beyond B. A
+ * transfer that has not ended by then is cancelled on the chip (one status
+ * request with the cancel sub-command, whose answer is not looked at) and
+ * returns -18 ("Timeout"); the next transfer starts afresh. The exchange
+ * under way at B and the cancel take at most 1000 ms for each write and each
+ * read, so the call returns within B + 4000 ms (on Linux, see the note on
+ * writes at the top of this file). A healthy chip needs about N x (D + one
+ * exchange): for 65,535 bytes at 46,333 bit/s (D = 28, N = 1093) about 33 s
+ * with 2 ms exchanges, where B = 149,462 ms; at 400,000 bit/s (D = 3) about
+ * 5.5 s, where B = 67,487 ms. A transfer of up to 60 bytes has B = 3050 +
+ * 3 x D ms. Argument errors (-203, -204) return at once.
+ *
+ * A transfer that fails otherwise leaves the chip's engine as it is; the
+ * next transfer cancels what stands in the way when it sets the speed.
+ * Neither read tells how many bytes arrived: a read that the chip ends early
+ * with success leaves the rest of the buffer as it was. */
 
 /* Writes count bytes from data to the slave at address. 0; -203, -204, -202;
  * -4, -5 (report not written or not read); -22 (speed exchange refused);
- * -17; -18 (engine failure state, or the end-of-transfer poll ran out of
- * time); -19 (a piece refused 50 times, or 50 non-zero status bytes in the
+ * -17; -18 (engine failure state, the end-of-transfer poll ran out of time,
+ * or the deadline B passed, with p = 0); -19 (a piece refused 50 times, or 50 non-zero status bytes in the
  * end-of-transfer poll); -23 (the slave did not acknowledge its address). */
 KELVANE_API int KELVANE_CALL WriteI2cData(unsigned char address, const unsigned char* data, unsigned int count,
                                           unsigned int speed);
@@ -322,7 +360,8 @@ KELVANE_API int KELVANE_CALL WriteI2cData(unsigned char address, const unsigned 
  * the address with bit 0 set). 0; -203, -204, -202; -4, -5; -22; -24 (read
  * not accepted); -25 (a data report with a non-zero status); -23 (the slave
  * did not acknowledge its address); -26 (51 not-ready data reports in a
- * row); -27 (more bytes than count); -17. */
+ * row); -27 (more bytes than count); -17; -18 (the deadline B passed, with
+ * p = 0). */
 KELVANE_API int KELVANE_CALL ReadI2cData(unsigned char address, unsigned char* data, unsigned int count,
                                          unsigned int speed);
 
@@ -332,7 +371,8 @@ KELVANE_API int KELVANE_CALL ReadI2cData(unsigned char address, unsigned char* d
  * 65,534 with PEC (-203). A null data pointer gives -202 after the speed
  * exchange, as for the I2C transfers. Results as WriteI2cData, except that
  * a refused first speed exchange gives -8 (a refused second one still -22)
- * and the address flag is not looked at (never -23). */
+ * and the address flag is not looked at (never -23). Its deadline B counts
+ * the PEC byte (p = 1) when pec is not 0. */
 KELVANE_API int KELVANE_CALL SmbWriteBlock(unsigned char address, const unsigned char* data, unsigned int count,
                                            unsigned int speed, unsigned char pec);
 
@@ -345,7 +385,9 @@ KELVANE_API int KELVANE_CALL SmbWriteBlock(unsigned char address, const unsigned
  * exchange, -11 when the engine went idle after the register index, -18 and
  * -19 from the register phase, and -12 when the codes differ. A read with
  * PEC that the chip ends early, before the PEC byte arrived, has nothing to
- * check and also gives -12; without PEC such a read gives 0. */
+ * check and also gives -12; without PEC such a read gives 0. -18 also when
+ * the deadline B passed, which counts the PEC byte (p = 1) when pec is not
+ * 0. */
 KELVANE_API int KELVANE_CALL SmbReadBlock(unsigned char address, unsigned char* data, unsigned int count,
                                           unsigned int speed, unsigned char pec, unsigned char index);
 

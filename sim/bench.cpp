@@ -40,6 +40,8 @@ Chip& Bench::Attach(std::string_view name, std::unique_ptr<Chip> chip) {
     Port& port = PortNamed(name);
     ++port.generation;
     port.foreignHardwareId.reset();
+    port.responses.Clear();
+    port.lateAnswer.reset();
     port.presentFromUs = clock_.NowUs();
     port.chip = std::move(chip);
     return *port.chip;
@@ -53,6 +55,7 @@ std::unique_ptr<Chip> Bench::Detach(std::string_view name) {
     ++port->generation;
     port->foreignHardwareId.reset();
     port->responses.Clear();
+    port->lateAnswer.reset();
     return std::move(port->chip);
 }
 
@@ -60,7 +63,18 @@ void Bench::AttachForeign(std::string_view name, std::string hardwareId) {
     Port& port = PortNamed(name);
     ++port.generation;
     port.chip.reset();
+    port.responses.Clear();
+    port.lateAnswer.reset();
     port.foreignHardwareId = std::move(hardwareId);
+}
+
+bool Bench::SendUnasked(std::string_view name, const Report& report) {
+    Port* port = FindPort(name);
+    if (port == nullptr || port->chip == nullptr || !Present(*port)) {
+        return false;
+    }
+    port->responses.Push(report);
+    return true;
 }
 
 Chip* Bench::ChipAt(std::string_view name) {
@@ -108,6 +122,7 @@ bool Bench::Present(const Port& port) const {
 void Bench::Reset(Port& port) {
     ++port.generation;
     port.responses.Clear();
+    port.lateAnswer.reset();
     port.presentFromUs = clock_.NowUs() + resetAbsenceUs_;
     if (port.chip != nullptr) {
         port.chip->PowerUp();

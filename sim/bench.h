@@ -52,10 +52,12 @@ struct Port {
     // Changes whenever the device on the port goes away, so that handles
     // opened before see a gone device.
     std::uint32_t generation = 0;
-    // Transport state: answers waiting to be read, and the faults decided
-    // for the last request (its read may be refused or fail).
+    // Transport state: answers waiting to be read, the faults decided for
+    // the last request (its read may be refused or fail), and an answer held
+    // back until the next request is written.
     ResponseQueue responses;
     FaultActivation lastFaults;
+    std::optional<Report> lateAnswer;
 };
 
 class Bench {
@@ -71,6 +73,10 @@ public:
     // Unplugs whatever is in the port and hands the chip back.
     std::unique_ptr<Chip> Detach(std::string_view port);
     void AttachForeign(std::string_view port, std::string hardwareId);
+
+    // The chip in the port sends a report that nobody asked for: it waits
+    // on the host's queue like an answer. False when no chip is there.
+    bool SendUnasked(std::string_view port, const Report& report);
 
     Chip* ChipAt(std::string_view port);
     Port* FindPort(std::string_view port);

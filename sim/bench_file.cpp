@@ -182,6 +182,8 @@ std::optional<FaultKind> FaultKindNamed(std::string_view name) {
         {"read-wait-fails", FaultKind::kReadWaitFails},
         {"refuse", FaultKind::kRefuse},
         {"not-ready", FaultKind::kNotReady},
+        {"stray", FaultKind::kStray},
+        {"late-answer", FaultKind::kLateAnswer},
     };
     const auto found = kKinds.find(name);
     return found != kKinds.end() ? std::optional<FaultKind>(found->second) : std::nullopt;

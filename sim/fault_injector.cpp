@@ -50,6 +50,8 @@ FaultActivation FaultInjector::Activate(std::uint8_t command) {
                 activation.ignored = true;
                 patch(3, rule.value);
                 break;
+            case FaultKind::kStray: activation.stray = true; break;
+            case FaultKind::kLateAnswer: activation.lateAnswer = true; break;
         }
     }
     return activation;

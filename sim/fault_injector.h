@@ -27,6 +27,12 @@ enum class FaultKind {
     // data count in byte 3.
     kRefuse,
     kNotReady,
+    // The chip answers the request twice: the host reads the first answer,
+    // the second waits on its queue as a report nobody asked for.
+    kStray,
+    // The answer comes late: the host's wait for it fails (the connection
+    // stays), and the answer arrives just after the next request is written.
+    kLateAnswer,
 };
 
 inline constexpr int kAnyCommand = -1;
@@ -56,6 +62,8 @@ struct FaultActivation {
     bool writeWaitFails = false;
     bool readRefused = false;
     bool readWaitFails = false;
+    bool stray = false;
+    bool lateAnswer = false;
     std::array<Patch, kMaxPatches> patches{};
     std::size_t patchCount = 0;
 

@@ -64,6 +64,11 @@ TransferStatus SimPlatform::Write(DeviceHandle handle, const platform::WireRepor
     if (gone) {
         return TransferStatus::kDeviceGone;
     }
+    if (port->lateAnswer) {
+        // The answer that came late arrives just as this request goes out.
+        port->responses.Push(*port->lateAnswer);
+        port->lateAnswer.reset();
+    }
     Report request{};
     std::copy(report.begin() + 1, report.end(), request.begin());
     Chip& chip = *port->chip;
@@ -94,7 +99,15 @@ TransferStatus SimPlatform::Write(DeviceHandle handle, const platform::WireRepor
     switch (answer) {
         case Chip::Answer::kResponse:
             faults.ApplyPatches(response);
+            if (faults.lateAnswer) {
+                port->lateAnswer = response;
+                port->lastFaults.readWaitFails = true;
+                break;
+            }
             port->responses.Push(response);
+            if (faults.stray) {
+                port->responses.Push(response);
+            }
             break;
         case Chip::Answer::kReset:
             bench_.Reset(*port);
@@ -131,6 +144,16 @@ TransferStatus SimPlatform::Read(DeviceHandle handle, platform::WireReport& repo
     report[0] = inputReportNumber_;
     std::copy(response.begin(), response.end(), report.begin() + 1);
     return TransferStatus::kCompleted;
+}
+
+void SimPlatform::DiscardPendingReports(DeviceHandle handle) {
+    bool gone = false;
+    Port* port = PortOf(handle, OpenMode::kRead, gone);
+    if (port == nullptr || gone) {
+        return;
+    }
+    discarded_ += static_cast<int>(port->responses.Size());
+    port->responses.Clear();
 }
 
 void SimPlatform::Cancel(DeviceHandle) {

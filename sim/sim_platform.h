@@ -21,6 +21,9 @@ public:
                                    std::uint32_t timeoutMs) override;
     platform::TransferStatus Read(platform::DeviceHandle handle, platform::WireReport& report,
                                   std::uint32_t timeoutMs) override;
+    // Drops the answers waiting on the handle's port (at most the four its
+    // queue holds).
+    void DiscardPendingReports(platform::DeviceHandle readHandle) override;
     void Cancel(platform::DeviceHandle handle) override;
     void Close(platform::DeviceHandle handle) override;
     void SleepMs(std::uint32_t milliseconds) override;
@@ -33,6 +36,8 @@ public:
     int OpenHandleCount() const;
     int EnumerationCount() const { return enumerations_; }
     int CancelCount() const { return cancels_; }
+    // Reports dropped by DiscardPendingReports.
+    int DiscardedReportCount() const { return discarded_; }
     // Closes of handles that were not open (closed twice, or never opened).
     int StaleCloseCount() const { return staleCloses_; }
     std::uint64_t SleptMs() const { return sleptMs_; }
@@ -55,6 +60,7 @@ private:
     std::uint8_t inputReportNumber_ = 0;
     int enumerations_ = 0;
     int cancels_ = 0;
+    int discarded_ = 0;
     int staleCloses_ = 0;
     std::uint64_t sleptMs_ = 0;
 };

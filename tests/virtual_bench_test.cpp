@@ -28,6 +28,8 @@ constexpr char kFullBench[] =
     "  gp pin=2 designation=3 direction=out value=1 level=1\n"
     "  fault kind=refuse command=90 skip=2 times=forever value=41\n"
     "  fault kind=set-byte index=5 value=ff\n"
+    "  fault kind=stray command=b0\n"
+    "  fault kind=late-answer times=2\n"
     "  engine state=25 hung=on extra-read=3\n"
     "foreign id=HID\\VID_046D&PID_C52B\n"
     "chip vid=1234 pid=5678\n";
@@ -57,7 +59,7 @@ TEST(BenchFile, DescribesChipsDevicesPinsAndFaults) {
     EXPECT_EQ(chip.pins[0].pin, 2u);
     EXPECT_EQ(chip.pins[0].config, (GpPin{3, kDirectionOutput, 1}));
     EXPECT_EQ(chip.pins[0].inputLevel, 1);
-    ASSERT_EQ(chip.faults.size(), 2u);
+    ASSERT_EQ(chip.faults.size(), 4u);
     EXPECT_EQ(chip.faults[0].kind, FaultKind::kRefuse);
     EXPECT_EQ(chip.faults[0].command, 0x90);
     EXPECT_EQ(chip.faults[0].skip, 2);
@@ -66,6 +68,10 @@ TEST(BenchFile, DescribesChipsDevicesPinsAndFaults) {
     EXPECT_EQ(chip.faults[1].command, kAnyCommand);
     EXPECT_EQ(chip.faults[1].times, 1);
     EXPECT_EQ(chip.faults[1].index, 5u);
+    EXPECT_EQ(chip.faults[2].kind, FaultKind::kStray);
+    EXPECT_EQ(chip.faults[2].command, 0xB0);
+    EXPECT_EQ(chip.faults[3].kind, FaultKind::kLateAnswer);
+    EXPECT_EQ(chip.faults[3].times, 2);
     EXPECT_EQ(chip.forcedEngineState, 0x25);
     EXPECT_TRUE(chip.busHung);
     EXPECT_EQ(chip.extraReadBytes, 3u);

@@ -64,12 +64,21 @@ bool Settle(TransferStatus status) {
     return false;
 }
 
+// Whatever already waits on the read handle (an answer that came after its
+// read had given up, a report the chip sent unasked, another program's
+// traffic) is dropped before the request goes out, so that the next read
+// returns an answer that came after this request.
 bool WriteWire(const platform::WireReport& wire) {
-    const platform::DeviceHandle handle = State().currentWrite;
+    const LibraryState& state = State();
+    const platform::DeviceHandle handle = state.currentWrite;
     if (handle == platform::kInvalidHandle) {
         return Settle(TransferStatus::kDeviceGone);
     }
-    return Settle(platform::ActivePlatform().Write(handle, wire, kTransferLimitMs));
+    platform::Platform& platform = platform::ActivePlatform();
+    if (state.currentRead != platform::kInvalidHandle) {
+        platform.DiscardPendingReports(state.currentRead);
+    }
+    return Settle(platform.Write(handle, wire, kTransferLimitMs));
 }
 
 platform::WireReport ToWire(const Report& report) {

@@ -12,9 +12,12 @@ namespace kelvane::core {
 inline constexpr std::uint32_t kTransferLimitMs = 1000;
 inline constexpr std::uint8_t kReportNumber = 0x00;
 
-// Writes one request. False when not connected (after a scan) or when the
+// Writes one request, after dropping the reports already waiting on the
+// read handle (so that only an answer that comes after this request can be
+// read as its answer). False when not connected (after a scan) or when the
 // write did not complete; a write that timed out, or that the platform
 // refused because the device has gone, leaves the connection marked lost.
+// The reset request goes the same way.
 bool SendReport(const Report& request);
 
 // Reads one response into the buffer; false as SendReport. The report-number

@@ -18,7 +18,7 @@ int SendUntilAccepted(TransferReports& reports, std::uint32_t delay) {
         if (IsRefusalFailureState(reports.response[kEngineStateByte])) {
             return KELVANE_E_TIMEOUT;
         }
-        Pause(HalfDelay(delay));
+        Pause(reports, HalfDelay(delay));
     }
     return KELVANE_E_SEND;
 }

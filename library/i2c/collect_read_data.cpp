@@ -18,7 +18,7 @@ int CollectReadData(TransferReports& reports, ReadSink& sink, std::uint32_t dela
     reports.request[kCommandByte] = kGetDataCommand;
     const Report& response = reports.response;
     while (!(total > 0 && sink.Received() >= total) && budget > 0) {
-        Pause(wait);
+        Pause(reports, wait);
         if (const int result = Exchange(reports); result != KELVANE_SUCCESS) {
             return result;
         }

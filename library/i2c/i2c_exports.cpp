@@ -8,6 +8,7 @@
 #include "i2c/set_i2c_speed.h"
 #include "i2c/start_read.h"
 #include "i2c/transfer_arguments.h"
+#include "i2c/transfer_budget.h"
 #include "i2c/wait_transfer_end.h"
 #include "kelvane.h"
 
@@ -28,13 +29,8 @@ int StartI2cTransfer(TransferReports& reports, bool haveData, std::uint32_t coun
     return haveData ? KELVANE_SUCCESS : KELVANE_E_ARGUMENT_2;
 }
 
-}  // namespace
-
-extern "C" {
-
-KELVANE_API int KELVANE_CALL WriteI2cData(unsigned char address, const unsigned char* data, unsigned int count,
-                                          unsigned int speed) {
-    TransferReports reports;
+int WriteI2c(TransferReports& reports, std::uint8_t address, const std::uint8_t* data, std::uint32_t count,
+             std::uint32_t speed) {
     if (const int result = StartI2cTransfer(reports, data != nullptr, count, speed); result != KELVANE_SUCCESS) {
         return result;
     }
@@ -47,9 +43,8 @@ KELVANE_API int KELVANE_CALL WriteI2cData(unsigned char address, const unsigned 
     return WaitTransferEnd(reports, delay, AddressFlag::kCheck);
 }
 
-KELVANE_API int KELVANE_CALL ReadI2cData(unsigned char address, unsigned char* data, unsigned int count,
-                                         unsigned int speed) {
-    TransferReports reports;
+int ReadI2c(TransferReports& reports, std::uint8_t address, std::uint8_t* data, std::uint32_t count,
+            std::uint32_t speed) {
     if (const int result = StartI2cTransfer(reports, data != nullptr, count, speed); result != KELVANE_SUCCESS) {
         return result;
     }
@@ -58,6 +53,22 @@ KELVANE_API int KELVANE_CALL ReadI2cData(unsigned char address, unsigned char* d
     }
     ReadSink sink(std::span(data, count));
     return CollectReadData(reports, sink, PollDelay(speed));
+}
+
+}  // namespace
+
+extern "C" {
+
+KELVANE_API int KELVANE_CALL WriteI2cData(unsigned char address, const unsigned char* data, unsigned int count,
+                                          unsigned int speed) {
+    TransferReports reports{{}, {}, TransferDeadline(TransferBudgetMs(count, speed))};
+    return EndTransfer(reports, WriteI2c(reports, address, data, count, speed));
+}
+
+KELVANE_API int KELVANE_CALL ReadI2cData(unsigned char address, unsigned char* data, unsigned int count,
+                                         unsigned int speed) {
+    TransferReports reports{{}, {}, TransferDeadline(TransferBudgetMs(count, speed))};
+    return EndTransfer(reports, ReadI2c(reports, address, data, count, speed));
 }
 
 }  // extern "C"

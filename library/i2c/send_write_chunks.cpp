@@ -37,7 +37,7 @@ int SendWriteChunks(TransferReports& reports, std::uint8_t command, std::uint8_t
             return result;
         }
         offset += count;
-        Pause(delay);
+        Pause(reports, delay);
     } while (offset < total);
     return KELVANE_SUCCESS;
 }

@@ -11,6 +11,7 @@
 #include "i2c/smbus_register_phase.h"
 #include "i2c/start_read.h"
 #include "i2c/transfer_arguments.h"
+#include "i2c/transfer_budget.h"
 #include "i2c/wait_transfer_end.h"
 #include "kelvane.h"
 
@@ -41,13 +42,8 @@ int CheckReadPec(const ReadSink& sink, std::uint8_t address, std::uint8_t index,
     return KELVANE_SUCCESS;
 }
 
-}  // namespace
-
-extern "C" {
-
-KELVANE_API int KELVANE_CALL SmbWriteBlock(unsigned char address, const unsigned char* data, unsigned int count,
-                                           unsigned int speed, unsigned char pec) {
-    TransferReports reports;
+int WriteBlock(TransferReports& reports, std::uint8_t address, const std::uint8_t* data, std::uint32_t count,
+               std::uint32_t speed, std::uint8_t pec) {
     if (const int result = StartBlockTransfer(reports, count, speed, pec != 0); result != KELVANE_SUCCESS) {
         return result;
     }
@@ -64,9 +60,8 @@ KELVANE_API int KELVANE_CALL SmbWriteBlock(unsigned char address, const unsigned
     return WaitTransferEnd(reports, delay, AddressFlag::kIgnore);
 }
 
-KELVANE_API int KELVANE_CALL SmbReadBlock(unsigned char address, unsigned char* data, unsigned int count,
-                                          unsigned int speed, unsigned char pec, unsigned char index) {
-    TransferReports reports;
+int ReadBlock(TransferReports& reports, std::uint8_t address, std::uint8_t* data, std::uint32_t count,
+              std::uint32_t speed, std::uint8_t pec, std::uint8_t index) {
     if (const int result = StartBlockTransfer(reports, count, speed, pec != 0); result != KELVANE_SUCCESS) {
         return result;
     }
@@ -88,6 +83,27 @@ KELVANE_API int KELVANE_CALL SmbReadBlock(unsigned char address, unsigned char* 
         return result;
     }
     return pec != 0 ? CheckReadPec(sink, address, index, buffer) : KELVANE_SUCCESS;
+}
+
+// The transfer's time budget counts the PEC byte as one more byte.
+TransferReports BlockTransfer(std::uint32_t count, std::uint32_t speed, std::uint8_t pec) {
+    return TransferReports{{}, {}, TransferDeadline(TransferBudgetMs(count, speed, pec != 0 ? 1 : 0))};
+}
+
+}  // namespace
+
+extern "C" {
+
+KELVANE_API int KELVANE_CALL SmbWriteBlock(unsigned char address, const unsigned char* data, unsigned int count,
+                                           unsigned int speed, unsigned char pec) {
+    TransferReports reports = BlockTransfer(count, speed, pec);
+    return EndTransfer(reports, WriteBlock(reports, address, data, count, speed, pec));
+}
+
+KELVANE_API int KELVANE_CALL SmbReadBlock(unsigned char address, unsigned char* data, unsigned int count,
+                                          unsigned int speed, unsigned char pec, unsigned char index) {
+    TransferReports reports = BlockTransfer(count, speed, pec);
+    return EndTransfer(reports, ReadBlock(reports, address, data, count, speed, pec, index));
 }
 
 }  // extern "C"

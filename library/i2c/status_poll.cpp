@@ -44,7 +44,7 @@ int PollEngineStatus(TransferReports& reports, std::uint32_t delay, const PollGo
         }
         if (reports.response[kStatusByte] != 0) {
             --counts;
-            Pause(HalfDelay(delay));
+            Pause(reports, HalfDelay(delay));
         }
         const int verdict = Judge(reports.response, goal, counts > 0);
         if (verdict != kPollAgain) {

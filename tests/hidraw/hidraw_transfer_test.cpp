@@ -1,5 +1,6 @@
 // Report transfers through an opened hidraw node: open flags, the 65-byte
-// wire framing in both directions, time limits and a device that has gone.
+// wire framing in both directions, time limits, a device that has gone, and
+// discarding what waits on the node before a request.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -179,6 +180,58 @@ TEST_F(HidrawTransfer, InvalidHandleIsRefusedAtOnce) {
     WireReport report{};
     EXPECT_EQ(platform_.Write(kInvalidHandle, report, 1), TransferStatus::kDeviceGone);
     EXPECT_EQ(platform_.Read(kInvalidHandle, report, 1), TransferStatus::kDeviceGone);
+    platform_.DiscardPendingReports(kInvalidHandle);  // nothing to discard, nothing breaks
+}
+
+TEST_F(HidrawTransfer, DiscardDropsWhatWaitsAndLeavesTheNodeUsable) {
+    const DeviceHandle handle = OpenChip(OpenMode::kRead);
+    ASSERT_NE(handle, kInvalidHandle);
+    platform_.DiscardPendingReports(handle);  // nothing waiting: returns at once
+    DeviceSends(Counting(64, 1));
+    DeviceSends(Counting(65, 2));
+    DeviceSends(Counting(3, 3));
+    WireReport report{};
+
+    platform_.DiscardPendingReports(handle);
+
+    EXPECT_EQ(platform_.Read(handle, report, 0), TransferStatus::kTimedOut);
+    DeviceSends(Counting(64, 9));
+    ASSERT_EQ(platform_.Read(handle, report, 0), TransferStatus::kCompleted);
+    EXPECT_EQ(report[1], 9);
+}
+
+TEST_F(HidrawTransfer, DiscardTakesAtMostTheKernelQueue) {
+    // More than the kernel ever queues: a device that keeps sending cannot
+    // keep the discard going.
+    const DeviceHandle handle = OpenChip(OpenMode::kRead);
+    ASSERT_NE(handle, kInvalidHandle);
+    constexpr int kSent = 70;
+    for (int i = 0; i < kSent; ++i) {
+        DeviceSends(Counting(64, static_cast<std::uint8_t>(i)));
+    }
+
+    platform_.DiscardPendingReports(handle);
+
+    WireReport report{};
+    int left = 0;
+    while (platform_.Read(handle, report, 0) == TransferStatus::kCompleted) {
+        EXPECT_EQ(report[1], 64 + left);  // the newest ones stay
+        ASSERT_LT(++left, kSent);
+    }
+    EXPECT_EQ(left, kSent - 64);
+}
+
+TEST_F(HidrawTransfer, DiscardOnAGoneDeviceEndsQuietly) {
+    const DeviceHandle handle = OpenChip(OpenMode::kRead);
+    ASSERT_NE(handle, kInvalidHandle);
+    DeviceSends(Counting(64, 1));
+    fake_.HangUp(fake_.Opens().size() - 1);
+
+    platform_.DiscardPendingReports(handle);
+    platform_.DiscardPendingReports(handle);
+
+    WireReport report{};
+    EXPECT_EQ(platform_.Read(handle, report, 0), TransferStatus::kDeviceGone);
 }
 
 }  // namespace

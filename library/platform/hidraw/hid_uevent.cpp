@@ -51,15 +51,27 @@ std::optional<HidId> ParseHidId(std::string_view value) {
 
 HidUevent ParseHidUevent(std::string_view text) {
     HidUevent uevent;
+    std::string_view idValue;
+    std::string_view physValue;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         const std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
         if (line.starts_with(kIdKey)) {
-            uevent.id = ParseHidId(line.substr(kIdKey.size()));
+            ++uevent.idLines;
+            idValue = line.substr(kIdKey.size());
         } else if (line.starts_with(kPhysKey)) {
-            uevent.phys = std::string(line.substr(kPhysKey.size()));
+            ++uevent.physLines;
+            physValue = line.substr(kPhysKey.size());
         }
+    }
+    // A repeated key has no single value: neither the first nor the last
+    // line can be trusted to be the kernel's.
+    if (uevent.idLines == 1) {
+        uevent.id = ParseHidId(idValue);
+    }
+    if (uevent.physLines == 1) {
+        uevent.phys = std::string(physValue);
     }
     return uevent;
 }

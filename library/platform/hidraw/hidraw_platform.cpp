@@ -4,10 +4,13 @@
 #include <unistd.h>
 
 #include <climits>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 #include <utility>
 
 #include "platform/hidraw/hardware_id.h"
+#include "platform/hidraw/hid_device_name.h"
 #include "platform/hidraw/hid_uevent.h"
 #include "platform/hidraw/hidraw_nodes.h"
 #include "platform/hidraw/interface_paths.h"
@@ -27,12 +30,37 @@ int OpenFlags(OpenMode mode) {
     return access | O_NONBLOCK | O_CLOEXEC;
 }
 
-// What the uevent of a node's device tells about it.
+// What sysfs tells about a node's device.
 struct NodeFacts {
     std::optional<std::string> hardwareId;
     std::string phys;
 };
 
+// The kernel's name of the HID device behind a node: the last component of
+// the directory that the node's "device" link leads to.
+std::optional<hidraw::HidDeviceName> DeviceNameOf(const std::string& classDir, const std::string& nodeName) {
+    std::error_code error;
+    const std::filesystem::path device =
+        std::filesystem::canonical(classDir + "/" + nodeName + "/device", error);
+    if (error) {
+        return std::nullopt;
+    }
+    return hidraw::ParseHidDeviceName(device.filename().string());
+}
+
+bool SameDevice(const hidraw::HidId& id, const hidraw::HidDeviceName& name) {
+    return id.bus == name.bus && id.vendor == name.vendor && id.product == name.product;
+}
+
+// The identifiers come from the kernel's name of the device, which no string
+// of the device can reach; the uevent only confirms them. HID_NAME and
+// HID_UNIQ in the uevent carry the device's own strings, which can forge
+// whole HID_ID and HID_PHYS lines:
+//  - a single HID_ID line must agree with the name, or the interface matches
+//    no chip (it is not what it says);
+//  - the path is HID_PHYS only from a uevent of the kernel's shape, one
+//    HID_ID and one HID_PHYS line; otherwise the interface is named by its
+//    node, so that no device can take the place of another.
 NodeFacts ReadNodeFacts(const std::string& classDir, const std::string& nodeName) {
     using hidraw::SysfsReadStatus;
     const hidraw::SysfsFile uevent =
@@ -48,11 +76,12 @@ NodeFacts ReadNodeFacts(const std::string& classDir, const std::string& nodeName
             break;
     }
     const hidraw::HidUevent parsed = hidraw::ParseHidUevent(uevent.content);
-    if (!parsed.id) {
-        return NodeFacts{hidraw::kUnidentifiedHardwareId, parsed.phys};
+    std::string phys = parsed.WellFormed() ? parsed.phys : std::string{};
+    const std::optional<hidraw::HidDeviceName> name = DeviceNameOf(classDir, nodeName);
+    if (!name || (parsed.idLines == 1 && !(parsed.id && SameDevice(*parsed.id, *name)))) {
+        return NodeFacts{hidraw::kUnidentifiedHardwareId, std::move(phys)};
     }
-    return NodeFacts{hidraw::FormatHardwareId(parsed.id->vendor, parsed.id->product),
-                     parsed.phys};
+    return NodeFacts{hidraw::FormatHardwareId(name->vendor, name->product), std::move(phys)};
 }
 
 }  // namespace
@@ -102,6 +131,10 @@ TransferStatus HidrawPlatform::Write(DeviceHandle handle, const WireReport& repo
 TransferStatus HidrawPlatform::Read(DeviceHandle handle, WireReport& report,
                                     std::uint32_t timeoutMs) {
     return hidraw::ReadReport(FdOf(handle), report, timeoutMs);
+}
+
+void HidrawPlatform::DiscardPendingReports(DeviceHandle readHandle) {
+    hidraw::DiscardQueuedReports(FdOf(readHandle));
 }
 
 void HidrawPlatform::Cancel(DeviceHandle) {}

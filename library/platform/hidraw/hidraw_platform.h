@@ -24,10 +24,15 @@ public:
                             NodeOpener opener = SystemOpener());
 
     // Every hidrawN of the class directory, by number. For each, the hardware
-    // identifier comes from HID_ID of its device's uevent; a uevent that is
-    // missing or carries no usable HID_ID yields an identifier that matches
-    // no chip, and a uevent that is there but cannot be read yields none.
-    // Remembers which node carries each path, for Open.
+    // identifier comes from the kernel's name of its HID device,
+    // BBBB:VVVV:PPPP.NNNN (where the node's "device" link leads), provided
+    // that the HID_ID of the device's uevent, when it has exactly one,
+    // agrees. A name of another form, a disagreeing HID_ID or a missing
+    // uevent yields an identifier that matches no chip; a uevent that is
+    // there but cannot be read yields none. The path is the uevent's
+    // HID_PHYS only when the uevent has one HID_ID and one HID_PHYS line
+    // (see interface_paths.h). Remembers which node carries each path, for
+    // Open.
     std::vector<HidInterface> EnumerateInterfaces() override;
 
     // Opens the node that carried the path at the last enumeration,
@@ -38,6 +43,9 @@ public:
                          std::uint32_t timeoutMs) override;
     TransferStatus Read(DeviceHandle handle, WireReport& report,
                         std::uint32_t timeoutMs) override;
+    // Non-blocking reads until the node's queue is empty, at most the 64
+    // reports the kernel queues per open file.
+    void DiscardPendingReports(DeviceHandle readHandle) override;
 
     // hidraw transfers do not outlive the call that made them: a read that
     // timed out has consumed nothing and a write has finished or failed in

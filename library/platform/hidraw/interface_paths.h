@@ -9,6 +9,9 @@
 // The registry folds two interfaces of one enumeration into one entry when
 // their paths are equal, so the paths of one enumeration must all differ:
 //  - An interface without HID_PHYS is named by its node, "<devDir>/hidrawN".
+//    So is one whose uevent repeats the HID_ID or HID_PHYS line: only a
+//    device's own strings can add such lines, and a place claimed that way
+//    is not trusted. Such a path does not survive a re-enumeration.
 //  - Interfaces that share a HID_PHYS (Bluetooth devices behind one adapter,
 //    for instance) get their node name appended, "<phys> (hidrawN)". Such a
 //    path changes when the node number does.

@@ -128,4 +128,32 @@ TransferStatus ReadReport(int fd, WireReport& report, std::uint32_t timeoutMs) {
     }
 }
 
+void DiscardQueuedReports(int fd) {
+    if (fd < 0) {
+        return;
+    }
+    // Interrupted calls are retried, but count against a bound of their own.
+    constexpr int kMaxInterruptions = 8;
+    int interruptions = 0;
+    std::array<std::uint8_t, kWireReportSize> scrap{};
+    for (int discarded = 0; discarded < kKernelInputQueueReports;) {
+        pollfd poller{fd, POLLIN, 0};
+        const int ready = ::poll(&poller, 1, 0);
+        if (ready < 0 && errno == EINTR && ++interruptions <= kMaxInterruptions) {
+            continue;
+        }
+        if (ready <= 0 || (poller.revents & POLLIN) == 0) {
+            return;  // nothing queued, or hung up with nothing left
+        }
+        const ssize_t count = ::read(fd, scrap.data(), scrap.size());
+        if (count > 0) {
+            ++discarded;
+        } else if (count < 0 && errno == EINTR && ++interruptions <= kMaxInterruptions) {
+            continue;
+        } else {
+            return;  // empty after all (EAGAIN), gone, or failed
+        }
+    }
+}
+
 }  // namespace kelvane::platform::hidraw

@@ -26,4 +26,14 @@ TransferStatus WriteReport(int fd, const WireReport& report, std::uint32_t timeo
 // has hung up behind it.
 TransferStatus ReadReport(int fd, WireReport& report, std::uint32_t timeoutMs);
 
+// The kernel keeps at most this many input reports queued for each open
+// hidraw file; older ones are dropped when it is full.
+inline constexpr int kKernelInputQueueReports = 64;
+
+// Reads and drops the reports already queued on the node, without waiting
+// for any: at most kKernelInputQueueReports of them, so that a device that
+// keeps sending cannot hold the caller. Ends quietly when the queue is empty
+// and on any error (a device that has gone shows at the next transfer).
+void DiscardQueuedReports(int fd);
+
 }  // namespace kelvane::platform::hidraw
