@@ -559,13 +559,14 @@ void ExportDriver::Call(int which, ByteScript& in) {
             std::uint8_t* data = null ? nullptr : buffer.Data();
             int result = 0;
             const char* name = "";
+            // Every transfer also ends with -18 when its deadline passes.
             std::vector<int> failures = {KELVANE_E_ARGUMENT_2, KELVANE_E_ARGUMENT_3, KELVANE_E_ARGUMENT_4,
                                          KELVANE_E_WRITE_FAILED, KELVANE_E_READ_FAILED, KELVANE_E_I2C_STATUS,
-                                         KELVANE_E_COPY};
+                                         KELVANE_E_COPY, KELVANE_E_TIMEOUT};
             switch (call.kind) {
                 case TransferKind::kI2cWrite:
                     name = "WriteI2cData";
-                    failures.insert(failures.end(), {KELVANE_E_TIMEOUT, KELVANE_E_SEND, KELVANE_E_ADDRESS_NACK});
+                    failures.insert(failures.end(), {KELVANE_E_SEND, KELVANE_E_ADDRESS_NACK});
                     result = WriteI2cData(call.address, data, call.count, call.speed);
                     break;
                 case TransferKind::kI2cRead:
@@ -577,14 +578,14 @@ void ExportDriver::Call(int which, ByteScript& in) {
                     break;
                 case TransferKind::kSmbusWrite:
                     name = "SmbWriteBlock";
-                    failures.insert(failures.end(), {KELVANE_E_SMB_SPEED_REFUSED, KELVANE_E_TIMEOUT, KELVANE_E_SEND});
+                    failures.insert(failures.end(), {KELVANE_E_SMB_SPEED_REFUSED, KELVANE_E_SEND});
                     result = SmbWriteBlock(call.address, data, call.count, call.speed, call.pec ? flags : 0);
                     break;
                 case TransferKind::kSmbusRead:
                     name = "SmbReadBlock";
                     failures.insert(failures.end(),
                                     {KELVANE_E_SMB_SPEED_REFUSED, KELVANE_E_SMB_DATA_NACK, KELVANE_E_WRONG_PEC,
-                                     KELVANE_E_TIMEOUT, KELVANE_E_SEND, KELVANE_E_ADDRESS_NACK,
+                                     KELVANE_E_SEND, KELVANE_E_ADDRESS_NACK,
                                      KELVANE_E_TRANSFER_REFUSED, KELVANE_E_COMMAND_FAILED, KELVANE_E_NO_DATA,
                                      KELVANE_E_TOO_MUCH_DATA});
                     result = SmbReadBlock(call.address, data, call.count, call.speed, call.pec ? flags : 0,
@@ -593,6 +594,7 @@ void ExportDriver::Call(int which, ByteScript& in) {
             }
             // The data pointer is checked after the speed exchange.
             Check({name, 0, failures, -1, true, {KELVANE_E_ARGUMENT_2}}, result, TransferBoundMs(call));
+            CheckDeadlineKept(call, result, startMs_, platform_.Log());
             if (!buffer.Intact()) {
                 Finding("%s wrote outside its %zu-byte buffer", name, size);
             }

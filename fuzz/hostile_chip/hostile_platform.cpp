@@ -194,13 +194,24 @@ TransferStatus HostilePlatform::Write(DeviceHandle handle, const platform::WireR
         Finding("a report written with report number %u instead of 0", report[0]);
     }
     std::copy(report.begin() + 1, report.end(), lastRequest_.begin());
-    log_.push_back({lastRequest_, std::nullopt});
+    log_.push_back({lastRequest_, nowMs_, std::nullopt});
     awaitingAnswer_ = true;
     if (Gone(record)) {
         return TransferStatus::kDeviceGone;
     }
     const std::uint8_t outcome = script_->U8();
+    if (outcome < 0x78) {
+        return TransferStatus::kCompleted;
+    }
     if (outcome < 0x80) {
+        // The chip sends a report of its own before it answers: it waits on
+        // every read handle of the device, after what the library discarded.
+        const Report unasked = BuildAnswer();
+        for (Handle& other : handles_) {
+            if (other.open && other.mode == OpenMode::kRead && other.device == record.device && !Gone(other)) {
+                Queue(other, unasked);
+            }
+        }
         return TransferStatus::kCompleted;
     }
     if (outcome < 0xC0) {
@@ -340,6 +351,14 @@ TransferStatus HostilePlatform::Read(DeviceHandle handle, platform::WireReport& 
     nowMs_ += std::min(repeat_.latencyMs, timeoutMs);
     Deliver(report, repeat_.answer, outcome);
     return TransferStatus::kCompleted;
+}
+
+void HostilePlatform::DiscardPendingReports(DeviceHandle handle) {
+    Handle* record = Find(handle);
+    if (record == nullptr || !record->open || record->mode != OpenMode::kRead) {
+        Finding("reports discarded on handle %lld, which is not an open read handle", static_cast<long long>(handle));
+    }
+    record->pending.clear();
 }
 
 void HostilePlatform::Cancel(DeviceHandle handle) {

@@ -3,12 +3,13 @@
 // paths, unreadable ones and duplicates among them), whether a device opens,
 // whether each write and read completes, times out, fails or finds the
 // device gone, what the chip answers and how late, answers that come after
-// their time-out or twice, devices that vanish and come back, and a chip
-// that keeps giving one answer for thousands of reads.
+// their time-out or twice, reports the chip sends unasked, devices that
+// vanish and come back, and a chip that keeps giving one answer for
+// thousands of reads.
 //
 // It also watches the library: a transfer on a handle that is not open in
 // its mode, a wait longer than 1000 ms, a report number other than 0, and a
-// handle cancelled or closed when it is not open are findings.
+// handle cancelled, closed or emptied when it is not open are findings.
 #pragma once
 
 #include <cstdint>
@@ -23,9 +24,11 @@
 
 namespace kelvane::fuzz {
 
-// A request the library wrote and the answer it read next, if any.
+// A request the library wrote (from when on the platform clock) and the
+// answer it read next, if any.
 struct LoggedExchange {
     Report request{};
+    std::uint64_t writtenAtMs = 0;
     std::optional<Report> response;
 };
 
@@ -45,6 +48,7 @@ public:
                                    std::uint32_t timeoutMs) override;
     platform::TransferStatus Read(platform::DeviceHandle handle, platform::WireReport& report,
                                   std::uint32_t timeoutMs) override;
+    void DiscardPendingReports(platform::DeviceHandle readHandle) override;
     void Cancel(platform::DeviceHandle handle) override;
     void Close(platform::DeviceHandle handle) override;
     void SleepMs(std::uint32_t milliseconds) override;
@@ -71,7 +75,8 @@ private:
         platform::OpenMode mode = platform::OpenMode::kRead;
         bool open = false;
         // Reports that arrived on this handle and wait to be read: answers
-        // that came after their time-out, and answers sent twice.
+        // that came after their time-out, answers sent twice, reports sent
+        // unasked.
         std::deque<Report> pending;
     };
 

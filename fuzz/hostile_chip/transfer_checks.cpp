@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "i2c/transfer_budget.h"
+#include "kelvane.h"
 #include "support/finding.h"
 
 namespace kelvane::fuzz {
@@ -13,9 +15,6 @@ constexpr std::uint8_t kWriteCommand = 0x90;
 constexpr std::uint8_t kReadCommand = 0x91;
 constexpr std::uint8_t kReadAfterWrite = 0x93;
 constexpr std::size_t kPiece = 60;
-
-// One exchange: a write and a read, each bounded by the transfer limit.
-constexpr std::uint64_t kExchangeMs = 2 * HostilePlatform::kTransferLimitMs;
 
 bool IsBlock(const TransferCall& call) {
     return call.kind == TransferKind::kSmbusWrite || call.kind == TransferKind::kSmbusRead;
@@ -55,35 +54,43 @@ std::uint8_t Crc8(std::span<const std::uint8_t> bytes, std::uint8_t crc) {
     return crc;
 }
 
-// Built from the transfer's documented tries and budgets: two speed
-// exchanges; per piece of a write at most 50 tries with a half pause each
-// and a pause after it; a status poll that ends within 1000 ms of its start
-// plus its last exchange; per data report of a read (3 x (total / 60 + 1)
-// of them) at most 50 not-ready answers before it, each after a pause.
-std::uint64_t TransferBoundMs(const TransferCall& call) {
+bool Refused(const TransferCall& call) {
     const std::uint32_t limit = IsBlock(call) && call.pec ? 65534u : 65535u;
-    if (call.count > limit || call.speed < 46'333 || call.speed > 4'000'000) {
-        return 0;  // refused before anything is sent
+    return call.count > limit || call.speed < 46'333 || call.speed > 4'000'000;
+}
+
+std::uint64_t TransferBudgetMs(const TransferCall& call) {
+    if (Refused(call)) {
+        return 0;
     }
-    const std::uint64_t delay = 1'320'000 / call.speed;
-    const std::uint64_t total = Total(call);
-    const std::uint64_t speedPart = 2 * kExchangeMs;
-    const std::uint64_t pieceMs = 50 * (kExchangeMs + delay / 2) + delay;
-    const std::uint64_t pollMs = HostilePlatform::kTransferLimitMs + kExchangeMs + delay / 2;
-    const std::uint64_t dataReports = 3 * (total / kPiece + 1);
-    const std::uint64_t collectMs = (dataReports * 51 + 1) * (kExchangeMs + delay);
-    switch (call.kind) {
-        case TransferKind::kI2cWrite:
-        case TransferKind::kSmbusWrite: {
-            const std::uint64_t pieces = std::max<std::uint64_t>(1, (total + kPiece - 1) / kPiece);
-            return speedPart + pieces * pieceMs + pollMs;
+    return i2c::TransferBudgetMs(call.count, call.speed, IsBlock(call) && call.pec ? 1 : 0);
+}
+
+std::uint64_t TransferBoundMs(const TransferCall& call) {
+    if (Refused(call)) {
+        return 0;  // refused at once
+    }
+    return i2c::TransferTimeBoundMs(call.count, call.speed, IsBlock(call) && call.pec ? 1 : 0);
+}
+
+void CheckDeadlineKept(const TransferCall& call, int result, std::uint64_t calledAtMs,
+                       const std::vector<LoggedExchange>& log) {
+    const std::uint64_t deadline = calledAtMs + TransferBudgetMs(call);
+    int late = 0;
+    for (const LoggedExchange& exchange : log) {
+        if (exchange.writtenAtMs < deadline) {
+            continue;
         }
-        case TransferKind::kI2cRead:
-            return speedPart + kExchangeMs + collectMs;
-        case TransferKind::kSmbusRead:
-            return speedPart + pieceMs + pollMs + kExchangeMs + collectMs;
+        ++late;
+        const bool cancel = exchange.request[0] == kStatusCommand && exchange.request[2] == 0x10;
+        if (!cancel || late > 1) {
+            Finding("%s sent a 0x%02x request %llu ms after its budget had passed", NameOf(call),
+                    exchange.request[0], static_cast<unsigned long long>(exchange.writtenAtMs - deadline));
+        }
+        if (result != KELVANE_E_TIMEOUT) {
+            Finding("%s cancelled the transfer on the chip and returned %d", NameOf(call), result);
+        }
     }
-    return 0;
 }
 
 void CheckWriteSucceeded(const TransferCall& call, std::span<const std::uint8_t> data,

@@ -25,8 +25,17 @@ struct TransferCall {
 // The packet error code: CRC-8 with polynomial x^8 + x^2 + x + 1, bit by bit.
 std::uint8_t Crc8(std::span<const std::uint8_t> bytes, std::uint8_t crc = 0);
 
-// The longest a transfer may run on the platform clock, in milliseconds.
+// The transfer's budget B on the platform clock (kelvane.h), in
+// milliseconds; 0 for a call that is refused before anything is sent.
+std::uint64_t TransferBudgetMs(const TransferCall& call);
+// The longest the call may run: B and the overrun that kelvane.h allows.
 std::uint64_t TransferBoundMs(const TransferCall& call);
+
+// Checks any transfer, whatever its result: no exchange starts after the
+// budget has passed, except the one cancel of a transfer that ran out of
+// time, which then ends with -18.
+void CheckDeadlineKept(const TransferCall& call, int result, std::uint64_t calledAtMs,
+                       const std::vector<LoggedExchange>& log);
 
 // Checks a successful write: the pieces of the 0x90 reports that the chip
 // accepted, in order, are the caller's data (and the packet error code),
