@@ -15,6 +15,8 @@ run() {
 
 echo "== normal build =="
 run build
+echo "== installation, examples and packages =="
+bash scripts/test-install.sh build
 echo "== sanitizer build (ASan + UBSan) =="
 (
   export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
