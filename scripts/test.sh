@@ -17,6 +17,8 @@ echo "== normal build =="
 run build
 echo "== Python package (python/tests) =="
 bash scripts/test-python.sh build
+echo "== installation, examples and packages =="
+bash scripts/test-install.sh build
 echo "== sanitizer build (ASan + UBSan) =="
 (
   export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

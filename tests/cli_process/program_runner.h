@@ -1,7 +1,8 @@
-// Runs the built KelvaneCLI as a child process in a temporary working
-// directory beside the virtual-chip flavour of the library, with
-// KELVANE_SIM_BENCH naming a bench file that the test writes. The chips'
-// state file lies in that directory too, so it lives as long as the test.
+// Runs the built KelvaneCLI as a child process in a temporary directory that
+// holds a copy of the program and, beside it, the virtual-chip flavour of the
+// library, with KELVANE_SIM_BENCH naming a bench file that the test writes.
+// The directory is also the working directory, and the chips' state file lies
+// in it, so it lives as long as the test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,6 +23,10 @@ struct ProgramRun {
 constexpr int StatusOf(int exitCode) {
     return exitCode & 0xFF;
 }
+
+// A shared library that loads but has none of the entry points: the C++
+// runtime library of this test.
+std::string LibraryWithoutEntryPoints();
 
 // What the program prints when it has connected to chip `index`.
 std::string Connected(int index);
@@ -60,6 +65,14 @@ protected:
     std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
     // The program without a library beside it.
     void RemoveLibrary();
+
+    // A copy of the built program in folder (a real file, not a link, so
+    // that the folder is the program's own), made with its parent folders.
+    static std::filesystem::path PlaceProgram(const std::filesystem::path& folder);
+    // Runs program with workingDir as the working directory, under the same
+    // environment as Run.
+    ProgramRun RunIn(const std::filesystem::path& program, const std::filesystem::path& workingDir,
+                     const std::vector<std::string>& args);
 
 private:
     std::filesystem::path dir_;
