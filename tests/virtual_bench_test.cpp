@@ -2,8 +2,6 @@
 // describes, which files it refuses, and the chips' state across sessions.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -13,6 +11,7 @@
 #include "sim/eeprom_slave.h"
 #include "sim/smbus_device.h"
 #include "sim/virtual_bench_session.h"
+#include "support/temporary_directory.h"
 
 namespace kelvane::testing {
 namespace {
@@ -250,9 +249,7 @@ TEST(ChipStateFile, AppliesOnlyToTheChipAndDevicesItWasTakenFrom) {
 class TemporaryDirectory {
 public:
     TemporaryDirectory() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kelvane-bench-XXXXXX").string();
-        EXPECT_NE(mkdtemp(pattern.data()), nullptr);
-        path_ = pattern;
+        path_ = MakeTemporaryDirectory("kelvane-bench");
     }
     ~TemporaryDirectory() {
         std::error_code ignored;
