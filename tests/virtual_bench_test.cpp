@@ -278,7 +278,16 @@ TEST(VirtualBenchSession, SavesTheStateWhenItEndsAndLoadsItWhenItStarts) {
         VirtualBenchSession session(benchFile.c_str());
         auto* eeprom = dynamic_cast<EepromSlave*>(session.Chips().ChipAt("1")->Engine().Bus().Addressed(0xA0));
         EXPECT_EQ(eeprom->Memory()[0], 0x5A);
+        eeprom->Memory()[1] = 0xA5;
     }
+    // The state file of the first session is replaced, not kept.
+    {
+        VirtualBenchSession session(benchFile.c_str());
+        auto* eeprom = dynamic_cast<EepromSlave*>(session.Chips().ChipAt("1")->Engine().Bus().Addressed(0xA0));
+        EXPECT_EQ(eeprom->Memory()[0], 0x5A);
+        EXPECT_EQ(eeprom->Memory()[1], 0xA5);
+    }
+    EXPECT_FALSE(std::filesystem::exists(stateFile + ".new"));
 }
 
 TEST(VirtualBenchSession, AnUnreadableBenchFileIsAnEmptyBenchThatKeepsNoState) {
