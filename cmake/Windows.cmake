@@ -4,6 +4,8 @@ if(MINGW)
   # Self-contained binaries: libstdc++, libgcc and winpthread are linked in,
   # so that the DLLs and programs import only DLLs of Windows itself.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # Release builds ship without the symbol table.
+  add_link_options($<$<CONFIG:Release,MinSizeRel>:-s>)
 elseif(MSVC)
   # The same for MSVC: the C and C++ runtime linked in.
   set(CMAKE_MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
