@@ -9,7 +9,7 @@ if(MINGW)
 elseif(MSVC)
   # The same for MSVC: the C and C++ runtime linked in.
   set(CMAKE_MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
-  add_compile_options(/W4 /utf-8 /permissive- /EHsc)
+  add_compile_options(/W4 /utf-8 $<$<COMPILE_LANGUAGE:CXX>:/permissive->)
 endif()
 
 # Test programs built on another system run under wine, each in the build's

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 #endif
 

@@ -4,6 +4,9 @@
 // hard-linked) into the run's directory.
 #ifdef _WIN32
 
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 
 #include <cstdlib>
