@@ -77,6 +77,7 @@ protected:
     std::string ReadFile(const std::string& name) const;
     bool FileExists(const std::string& name) const;
     std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+    const std::filesystem::path& Directory() const { return dir_; }
     // The program without a library beside it.
     void RemoveLibrary();
 
