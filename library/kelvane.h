@@ -29,7 +29,9 @@ extern "C" {
 #include <wchar.h>
 #define KELVANE_CALL __stdcall
 #if defined(KELVANE_BUILDING_LIBRARY)
-#define KELVANE_API __declspec(dllexport)
+/* The module-definition file alone names the exports, plainly and at their
+ * ordinals (dllexport would add the decorated names of __stdcall). */
+#define KELVANE_API
 #else
 #define KELVANE_API __declspec(dllimport)
 #endif

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test twice: a normal build (build/) and a
-# build under AddressSanitizer and UndefinedBehaviorSanitizer (build-san/).
+# Builds everything and runs every test: a normal build (build/), a build
+# under AddressSanitizer and UndefinedBehaviorSanitizer (build-san/), then the
+# Windows builds (build-win32/, build-win64/) with their tests under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -24,4 +25,6 @@ echo "== sanitizer build (ASan + UBSan) =="
   export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   run build-san -DKELVANE_SANITIZE=ON -DKELVANE_BUILD_BENCH=OFF
 )
-echo "All tests passed in both builds."
+echo "== Windows builds (MinGW-w64), tests under wine =="
+bash scripts/test-windows.sh
+echo "All tests passed in every build."

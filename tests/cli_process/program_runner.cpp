@@ -1,3 +1,7 @@
+// The runner on POSIX systems: posix_spawn with the standard output on a
+// pipe and standard error in a file.
+#ifndef _WIN32
+
 #include "program_runner.h"
 
 #include <dlfcn.h>
@@ -71,6 +75,10 @@ std::string LibraryWithoutEntryPoints() {
     return info.dli_fname;
 }
 
+std::string FullDevicePath() {
+    return std::filesystem::exists("/dev/full") ? "/dev/full" : "";
+}
+
 std::string Connected(int index) {
     return "\nConnected to device " + std::to_string(index) + "\n\n";
 }
@@ -93,6 +101,10 @@ std::filesystem::path CliProcessTest::PlaceProgram(const std::filesystem::path& 
         std::filesystem::copy_file(KELVANE_CLI_PROGRAM, program);
     }
     return program;
+}
+
+void CliProcessTest::PlaceFileAs(const std::filesystem::path& target, const std::filesystem::path& at) {
+    std::filesystem::create_symlink(target, at);
 }
 
 void CliProcessTest::TearDown() {
@@ -168,9 +180,11 @@ ProgramRun CliProcessTest::RunIn(const std::filesystem::path& program, const std
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : kNotExited;
     run.err = ReadFile("stderr.txt");
     return run;
 }
 
 }  // namespace kelvane::testing
+
+#endif
