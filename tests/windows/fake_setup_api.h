@@ -4,7 +4,7 @@
 // refuses records whose size field is not the size of the record.
 #pragma once
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <setupapi.h>
 
@@ -70,7 +70,7 @@ inline HDEVINFO WINAPI FakeGetClassDevs(const GUID*, PCWSTR, HWND, DWORD) {
     return kFakeSetHandle;
 }
 
-inline WINBOOL WINAPI FakeEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA, const GUID*, DWORD index,
+inline BOOL WINAPI FakeEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA, const GUID*, DWORD index,
                                                PSP_DEVICE_INTERFACE_DATA data) {
     if (set != kFakeSetHandle || data->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA)) {
         ::SetLastError(ERROR_INVALID_USER_BUFFER);
@@ -84,7 +84,7 @@ inline WINBOOL WINAPI FakeEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA, c
     return TRUE;
 }
 
-inline WINBOOL WINAPI FakeGetDeviceInterfaceDetail(HDEVINFO, PSP_DEVICE_INTERFACE_DATA data,
+inline BOOL WINAPI FakeGetDeviceInterfaceDetail(HDEVINFO, PSP_DEVICE_INTERFACE_DATA data,
                                                    PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD size,
                                                    PDWORD required, PSP_DEVINFO_DATA device) {
     const FakeInterface& iface = g_fakeSet->interfaces.at(data->Reserved);
@@ -117,7 +117,7 @@ inline WINBOOL WINAPI FakeGetDeviceInterfaceDetail(HDEVINFO, PSP_DEVICE_INTERFAC
     return TRUE;
 }
 
-inline WINBOOL WINAPI FakeGetDeviceRegistryProperty(HDEVINFO, PSP_DEVINFO_DATA device, DWORD property,
+inline BOOL WINAPI FakeGetDeviceRegistryProperty(HDEVINFO, PSP_DEVINFO_DATA device, DWORD property,
                                                     PDWORD type, PBYTE buffer, DWORD size, PDWORD required) {
     if (device->cbSize != sizeof(SP_DEVINFO_DATA)) {
         ::SetLastError(ERROR_INVALID_USER_BUFFER);
@@ -154,7 +154,7 @@ inline WINBOOL WINAPI FakeGetDeviceRegistryProperty(HDEVINFO, PSP_DEVINFO_DATA d
     return TRUE;
 }
 
-inline WINBOOL WINAPI FakeDestroyDeviceInfoList(HDEVINFO set) {
+inline BOOL WINAPI FakeDestroyDeviceInfoList(HDEVINFO set) {
     if (set == kFakeSetHandle) {
         ++g_fakeSet->setsDestroyed;
     }

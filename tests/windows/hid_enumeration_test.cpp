@@ -181,13 +181,13 @@ HDEVINFO WINAPI ObservedGetClassDevs(const GUID* guid, PCWSTR enumerator, HWND w
     return set;
 }
 
-WINBOOL WINAPI ObservedEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA device, const GUID* guid, DWORD index,
+BOOL WINAPI ObservedEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA device, const GUID* guid, DWORD index,
                                             PSP_DEVICE_INTERFACE_DATA data) {
     g_observed.interfaceRecordSizes.push_back(data->cbSize);
     return ::SetupDiEnumDeviceInterfaces(set, device, guid, index, data);
 }
 
-WINBOOL WINAPI ObservedGetDetail(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA data,
+BOOL WINAPI ObservedGetDetail(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA data,
                                  PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD size, PDWORD required,
                                  PSP_DEVINFO_DATA device) {
     if (detail != nullptr) {
@@ -196,7 +196,7 @@ WINBOOL WINAPI ObservedGetDetail(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA data,
     if (device != nullptr) {
         g_observed.elementRecordSizes.push_back(device->cbSize);
     }
-    const WINBOOL ok = ::SetupDiGetDeviceInterfaceDetailW(set, data, detail, size, required, device);
+    const BOOL ok = ::SetupDiGetDeviceInterfaceDetailW(set, data, detail, size, required, device);
     const DWORD error = ::GetLastError();
     if (ok && device != nullptr) {
         g_observed.ownersFilledIn.push_back(device->DevInst);
@@ -205,14 +205,14 @@ WINBOOL WINAPI ObservedGetDetail(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA data,
     return ok;
 }
 
-WINBOOL WINAPI ObservedGetProperty(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD property, PDWORD type, PBYTE buffer,
+BOOL WINAPI ObservedGetProperty(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD property, PDWORD type, PBYTE buffer,
                                    DWORD size, PDWORD required) {
     g_observed.elementRecordSizes.push_back(device->cbSize);
     g_observed.identifierQueries.push_back(device->DevInst);
     return ::SetupDiGetDeviceRegistryPropertyW(set, device, property, type, buffer, size, required);
 }
 
-WINBOOL WINAPI ObservedDestroy(HDEVINFO set) {
+BOOL WINAPI ObservedDestroy(HDEVINFO set) {
     if (set == g_observed.lastSet) {
         ++g_observed.setsDestroyed;
     }

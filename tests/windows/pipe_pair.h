@@ -4,7 +4,7 @@
 // Message mode on both ends, so that every write is one report.
 #pragma once
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <array>
 #include <atomic>
