@@ -1,3 +1,7 @@
+// The runner on POSIX systems: posix_spawn with the standard output on a
+// pipe and standard error in a file.
+#ifndef _WIN32
+
 #include "program_runner.h"
 
 #include <fcntl.h>
@@ -57,6 +61,10 @@ std::string ReadAll(int fd) {
 }
 
 }  // namespace
+
+std::string FullDevicePath() {
+    return std::filesystem::exists("/dev/full") ? "/dev/full" : "";
+}
 
 std::string Connected(int index) {
     return "\nConnected to device " + std::to_string(index) + "\n\n";
@@ -137,9 +145,11 @@ ProgramRun CliProcessTest::Run(const std::vector<std::string>& args) {
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : kNotExited;
     run.err = ReadFile("stderr.txt");
     return run;
 }
 
 }  // namespace kelvane::testing
+
+#endif

@@ -1,27 +1,46 @@
 // Runs the built KelvaneCLI as a child process in a temporary working
-// directory beside the virtual-chip flavour of the library, with
+// directory beside the virtual-chip flavour of the library (on Windows
+// copies of both lie in that directory), with
 // KELVANE_SIM_BENCH naming a bench file that the test writes. The chips'
 // state file lies in that directory too, so it lives as long as the test.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 namespace kelvane::testing {
 
+// The status of a run whose program did not exit normally.
+inline constexpr int kNotExited = INT_MIN;
+
+// On Windows, the program's standard output and its result files are text
+// in the platform's convention, every line ending with CR LF: out and
+// ReadFile give them with each CR LF as "\n", and a test fails when a line
+// ends with a bare "\n" there. Files that a test writes are written the
+// same way.
 struct ProgramRun {
     std::string out;
     std::string err;
-    int status = -1;  // the low 8 bits of the exit code, or -1 when the program did not exit
+    int status = kNotExited;  // as the parent sees the exit code: StatusOf
 };
 
-// The process status of an exit code: POSIX keeps its low 8 bits.
+// The exit code as a parent process sees it: POSIX keeps its low 8 bits,
+// Windows the whole 32-bit value.
 constexpr int StatusOf(int exitCode) {
+#ifdef _WIN32
+    return exitCode;
+#else
     return exitCode & 0xFF;
+#endif
 }
+
+// A file that can be opened for appending but takes no byte (every write
+// fails), or empty where the system has none.
+std::string FullDevicePath();
 
 // What the program prints when it has connected to chip `index`.
 std::string Connected(int index);
