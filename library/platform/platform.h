@@ -65,6 +65,12 @@ public:
     virtual TransferStatus Read(DeviceHandle handle, WireReport& report,
                                 std::uint32_t timeoutMs) = 0;
 
+    // Discards the reports already waiting on a read handle, without waiting
+    // for any: called before each request is written, so that a stray or
+    // late report is never taken as the answer to the new request. Bounded
+    // by the size of the platform's input queue.
+    virtual void DiscardPendingReports(DeviceHandle readHandle) = 0;
+
     // Cancels pending I/O on a handle (after a time-out).
     virtual void Cancel(DeviceHandle handle) = 0;
     virtual void Close(DeviceHandle handle) = 0;

@@ -38,7 +38,9 @@ public:
     // waits for it to end.
     void Cancel(DeviceHandle handle) override;
     void Close(DeviceHandle handle) override;
-    void DiscardPendingReports(DeviceHandle readHandle);
+    // HidD_FlushQueue, else reads that do not wait, bounded by the handle's
+    // input queue (see OverlappedChannel::DiscardPendingReports).
+    void DiscardPendingReports(DeviceHandle readHandle) override;
 
     void SleepMs(std::uint32_t milliseconds) override;
     std::uint64_t NowMs() override;
