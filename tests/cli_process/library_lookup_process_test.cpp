@@ -14,8 +14,6 @@ namespace {
 using namespace kelvane::cli;
 namespace fs = std::filesystem;
 
-constexpr char kLibraryName[] = "KelvaneDLL-UM_x86.dll";
-
 // A serial number that only the virtual-chip flavour, reading this bench,
 // can list.
 constexpr char kBench[] = "chip vid=1209 pid=4b56 serial=KVBESIDE\n";
@@ -36,11 +34,11 @@ protected:
     }
 
     static void PutVirtualLibrary(const fs::path& folder) {
-        PlaceFileAs(fs::absolute(KELVANE_VIRTUAL_LIBRARY), folder / kLibraryName);
+        PlaceFileAs(fs::absolute(KELVANE_VIRTUAL_LIBRARY), folder / kLibraryFile);
     }
     // A library of the right name that is not the device-access library.
     void PutOtherLibrary(const fs::path& folder) const {
-        PlaceFileAs(runtime_, folder / kLibraryName);
+        PlaceFileAs(runtime_, folder / kLibraryFile);
     }
 
     fs::path a_;
@@ -65,15 +63,15 @@ TEST_F(LibraryLookup, ALibraryPlantedInTheWorkingDirectoryIsNotUsed) {
     EXPECT_RUN(RunIn(program_, b_, {"-devices"}), kListing, kExitSuccess);
     // The other way round: the program's folder decides even when its file
     // is no device-access library, and the working directory is not tried.
-    fs::remove(a_ / kLibraryName);
-    fs::remove(b_ / kLibraryName);
+    fs::remove(a_ / kLibraryFile);
+    fs::remove(b_ / kLibraryFile);
     PutOtherLibrary(a_);
     PutVirtualLibrary(b_);
     EXPECT_RUN(RunIn(program_, b_, {"-devices"}), "Could not load DLL.\n", kExitLibraryNotFound);
 #ifndef _WIN32
     // So does a link there that leads nowhere.
-    fs::remove(a_ / kLibraryName);
-    fs::create_symlink(a_ / "gone" / kLibraryName, a_ / kLibraryName);
+    fs::remove(a_ / kLibraryFile);
+    fs::create_symlink(a_ / "gone" / kLibraryFile, a_ / kLibraryFile);
     EXPECT_RUN(RunIn(program_, b_, {"-devices"}), "Could not load DLL.\n", kExitLibraryNotFound);
 #endif
 }
@@ -83,8 +81,8 @@ TEST_F(LibraryLookup, WithoutALibraryBesideTheProgramTheWorkingDirectoryServes) 
     EXPECT_RUN(RunIn(program_, b_, {"-devices"}), kListing, kExitSuccess);
     // Neither folder: the one above both, which holds a library, does not
     // count.
-    fs::remove(b_ / kLibraryName);
-    ASSERT_TRUE(fs::exists(PathOf(kLibraryName)));
+    fs::remove(b_ / kLibraryFile);
+    ASSERT_TRUE(fs::exists(PathOf(kLibraryFile)));
     EXPECT_RUN(RunIn(program_, b_, {"-devices"}), "Could not load DLL.\n", kExitLibraryNotFound);
 }
 

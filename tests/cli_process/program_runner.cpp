@@ -22,8 +22,6 @@ extern char** environ;
 namespace kelvane::testing {
 namespace {
 
-constexpr char kLibraryName[] = "KelvaneDLL-UM_x86.dll";
-constexpr char kProgramName[] = "KelvaneCLI";
 constexpr char kBenchVariable[] = "KELVANE_SIM_BENCH";
 
 // The test's environment without KELVANE_SIM_BENCH, plus `extra`.
@@ -79,21 +77,17 @@ std::string FullDevicePath() {
     return std::filesystem::exists("/dev/full") ? "/dev/full" : "";
 }
 
-std::string Connected(int index) {
-    return "\nConnected to device " + std::to_string(index) + "\n\n";
-}
-
 void CliProcessTest::SetUp() {
     std::string pattern = (std::filesystem::temp_directory_path() / "kelvane-cli-run-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     dir_ = pattern;
     PlaceProgram(dir_);
-    std::filesystem::create_symlink(KELVANE_VIRTUAL_LIBRARY, dir_ / kLibraryName);
+    std::filesystem::create_symlink(KELVANE_VIRTUAL_LIBRARY, dir_ / kLibraryFile);
 }
 
 std::filesystem::path CliProcessTest::PlaceProgram(const std::filesystem::path& folder) {
     std::filesystem::create_directories(folder);
-    const std::filesystem::path program = folder / kProgramName;
+    const std::filesystem::path program = folder / kProgramFile;
     // A hard link costs nothing where the file system allows it.
     std::error_code linkError;
     std::filesystem::create_hard_link(KELVANE_CLI_PROGRAM, program, linkError);
@@ -107,16 +101,6 @@ void CliProcessTest::PlaceFileAs(const std::filesystem::path& target, const std:
     std::filesystem::create_symlink(target, at);
 }
 
-void CliProcessTest::TearDown() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-}
-
-void CliProcessTest::WriteBench(const std::string& text) {
-    WriteFile("bench.txt", text);
-    benchWritten_ = true;
-}
-
 void CliProcessTest::WriteFile(const std::string& name, const std::string& text) {
     std::ofstream file(dir_ / name, std::ios::binary | std::ios::trunc);
     file << text;
@@ -128,18 +112,6 @@ std::string CliProcessTest::ReadFile(const std::string& name) const {
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
-}
-
-bool CliProcessTest::FileExists(const std::string& name) const {
-    return std::filesystem::exists(dir_ / name);
-}
-
-void CliProcessTest::RemoveLibrary() {
-    std::filesystem::remove(dir_ / kLibraryName);
-}
-
-ProgramRun CliProcessTest::Run(const std::vector<std::string>& args) {
-    return RunIn(dir_ / kProgramName, dir_, args);
 }
 
 ProgramRun CliProcessTest::RunIn(const std::filesystem::path& program, const std::filesystem::path& workingDir,

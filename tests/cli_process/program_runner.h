@@ -14,6 +14,14 @@
 
 namespace kelvane::testing {
 
+// The file names of the program and of the library beside it.
+#ifdef _WIN32
+inline constexpr char kProgramFile[] = "KelvaneCLI.exe";
+#else
+inline constexpr char kProgramFile[] = "KelvaneCLI";
+#endif
+inline constexpr char kLibraryFile[] = "KelvaneDLL-UM_x86.dll";
+
 // The status of a run whose program did not exit normally.
 inline constexpr int kNotExited = INT_MIN;
 

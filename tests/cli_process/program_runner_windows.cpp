@@ -19,8 +19,6 @@
 namespace kelvane::testing {
 namespace {
 
-constexpr wchar_t kLibraryName[] = L"KelvaneDLL-UM_x86.dll";
-constexpr wchar_t kProgramName[] = L"KelvaneCLI.exe";
 constexpr wchar_t kBenchVariable[] = L"KELVANE_SIM_BENCH";
 
 // Test texts are UTF-8; bytes that are no UTF-8 become U+FFFD.
@@ -144,35 +142,21 @@ std::string FullDevicePath() {
     return "";
 }
 
-std::string Connected(int index) {
-    return "\nConnected to device " + std::to_string(index) + "\n\n";
-}
-
 void CliProcessTest::SetUp() {
     dir_ = MakeTemporaryDirectory("kelvane-cli-run");
-    PlaceFile(std::filesystem::absolute(KELVANE_VIRTUAL_LIBRARY), dir_ / kLibraryName);
+    PlaceFile(std::filesystem::absolute(KELVANE_VIRTUAL_LIBRARY), dir_ / kLibraryFile);
     PlaceProgram(dir_);
 }
 
 std::filesystem::path CliProcessTest::PlaceProgram(const std::filesystem::path& folder) {
     std::filesystem::create_directories(folder);
-    const std::filesystem::path program = folder / kProgramName;
+    const std::filesystem::path program = folder / kProgramFile;
     PlaceFile(std::filesystem::absolute(KELVANE_CLI_PROGRAM), program);
     return program;
 }
 
 void CliProcessTest::PlaceFileAs(const std::filesystem::path& target, const std::filesystem::path& at) {
     PlaceFile(target, at);
-}
-
-void CliProcessTest::TearDown() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-}
-
-void CliProcessTest::WriteBench(const std::string& text) {
-    WriteFile("bench.txt", text);
-    benchWritten_ = true;
 }
 
 void CliProcessTest::WriteFile(const std::string& name, const std::string& text) {
@@ -183,18 +167,6 @@ void CliProcessTest::WriteFile(const std::string& name, const std::string& text)
 
 std::string CliProcessTest::ReadFile(const std::string& name) const {
     return FromWindowsText(ReadBytes(dir_ / name), name.c_str());
-}
-
-bool CliProcessTest::FileExists(const std::string& name) const {
-    return std::filesystem::exists(dir_ / name);
-}
-
-void CliProcessTest::RemoveLibrary() {
-    std::filesystem::remove(dir_ / kLibraryName);
-}
-
-ProgramRun CliProcessTest::Run(const std::vector<std::string>& args) {
-    return RunIn(dir_ / kProgramName, dir_, args);
 }
 
 ProgramRun CliProcessTest::RunIn(const std::filesystem::path& programPath, const std::filesystem::path& workingDir,
