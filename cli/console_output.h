@@ -25,7 +25,18 @@ public:
 // own and becomes "?".)
 std::string NarrowForConsole(std::wstring_view text);
 
-// Writes to the process's standard output.
+#ifdef _WIN32
+// Writes text to a Windows console screen buffer, UTF-16 as it is, each "\n"
+// as CR LF. False when the handle is no console or the console refuses
+// the text.
+bool WriteConsoleText(void* console, std::wstring_view text);
+#endif
+
+// Writes to the process's standard output. On Windows, when standard output
+// is a console, the text goes to it as UTF-16 (WriteConsoleW), so that every
+// character of a serial number shows; when it is redirected to a file or a
+// pipe, the text is encoded like on other systems (NarrowForConsole, in the
+// user's ANSI code page) and written in text mode, each "\n" as CR LF.
 class StdoutSink final : public ConsoleSink {
 public:
     void Write(std::wstring_view text) override;

@@ -35,7 +35,12 @@ int BindEntryPoints(const std::function<AnyEntryPoint(const char* name)>& lookup
 }
 
 int BindLibrary(LibraryBinding& binding) {
-    LoadedLibrary* library = LoadSharedLibrary(kLibraryFile);
+    // The folder the user happens to work in must not supply the code the
+    // program runs while the program's own folder has a library: a file
+    // there that cannot be loaded is a failure, not a reason to try the
+    // working directory.
+    const BesideProgramLookup beside = LoadBesideProgram(kLibraryFileName);
+    LoadedLibrary* library = beside.present ? beside.library : LoadSharedLibrary(kLibraryFile);
     if (library == nullptr) {
         return kBindFileNotLoadable;
     }

@@ -12,7 +12,11 @@
 
 namespace kelvane::cli {
 
-// The library file, relative to the current working directory.
+// The library's file name, looked for first in the folder of the program's
+// own file.
+inline constexpr char kLibraryFileName[] = "KelvaneDLL-UM_x86.dll";
+// The library file relative to the current working directory, where it is
+// looked for only when the program's folder has no file of that name.
 inline constexpr char kLibraryFile[] = "./KelvaneDLL-UM_x86.dll";
 
 struct LibraryBinding {
@@ -46,9 +50,11 @@ enum BindResult : int {
 // that the program never calls.
 int BindEntryPoints(const std::function<AnyEntryPoint(const char* name)>& lookup, LibraryBinding& binding);
 
-// Loads kLibraryFile and binds its entry points: kBindOk,
-// kBindFileNotLoadable or kBindNameMissing. The library stays loaded until
-// the process ends.
+// Loads the library and binds its entry points: kBindOk,
+// kBindFileNotLoadable or kBindNameMissing. The file beside the program
+// comes first; when one is there, it decides, and the working directory is
+// never tried. Otherwise kLibraryFile is loaded. The library stays loaded
+// until the process ends.
 int BindLibrary(LibraryBinding& binding);
 
 }  // namespace kelvane::cli

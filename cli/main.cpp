@@ -14,13 +14,34 @@ namespace {
 
 // Every path of the program ends here. The codes are negative; a POSIX
 // parent sees only their low 8 bits in the process status (-400 as 112,
-// -1 as 255), Windows keeps the whole value.
+// -1 as 255), Windows keeps the whole 32-bit value (-400 in %ERRORLEVEL%).
 [[noreturn]] void EndProgram(int exitCode) {
     std::fflush(stdout);
     std::exit(exitCode);
 }
 
 }  // namespace
+
+#ifdef _WIN32
+
+// Windows hands the program its command line as UTF-16: the arguments are
+// taken as they are. Output redirected to a file or pipe leaves in the
+// user's ANSI code page; a console gets UTF-16 (StdoutSink).
+int wmain(int argc, wchar_t** argv) {
+    using namespace kelvane::cli;
+
+    std::setlocale(LC_ALL, "");
+    std::vector<std::wstring> arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.emplace_back(argv[i] != nullptr ? argv[i] : L"");
+    }
+
+    static CliOptions options;
+    StdoutSink console;
+    EndProgram(RunProgram(arguments, options, console));
+}
+
+#else
 
 int main(int argc, char** argv) {
     using namespace kelvane::cli;
@@ -33,3 +54,5 @@ int main(int argc, char** argv) {
     StdoutSink console;
     EndProgram(RunProgram(arguments, options, console));
 }
+
+#endif

@@ -16,7 +16,12 @@
  * bounds it with its own USB output time-out (about 5 seconds for an
  * interrupt OUT report on current kernels) rather than 1000 ms: a write to a
  * chip that has stopped taking reports can therefore block the calling
- * thread for up to that kernel bound before it fails.
+ * thread for up to that kernel bound before it fails. On Windows every write
+ * and read is an overlapped transfer waited for at most 1000 ms; one that
+ * has not completed by then is cancelled, and the library waits for the
+ * cancelled transfer to end (at most another 1000 ms) before it closes the
+ * device's handles, so a transfer that gets no answer returns after about
+ * one second.
  */
 #ifndef KELVANE_H
 #define KELVANE_H
@@ -29,7 +34,9 @@ extern "C" {
 #include <wchar.h>
 #define KELVANE_CALL __stdcall
 #if defined(KELVANE_BUILDING_LIBRARY)
-#define KELVANE_API __declspec(dllexport)
+/* The module-definition file alone names the exports, plainly and at their
+ * ordinals (dllexport would add the decorated names of __stdcall). */
+#define KELVANE_API
 #else
 #define KELVANE_API __declspec(dllimport)
 #endif

@@ -5,14 +5,34 @@ set -euo pipefail
 packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev python3-pytest)
 # The fuzz targets (scripts/fuzz.sh): Clang 14 and its libFuzzer runtime.
 packages+=(clang libclang-rt-14-dev)
+# Installation and package checks: pkg-config files, dpkg-shlibdeps (and the
+# file tool that cpack uses with it), udevadm, groff for the manual page.
+packages+=(pkg-config dpkg-dev file udev groff-base)
+# The Windows flavour: MinGW-w64 cross compilers, GoogleTest's sources to
+# build it for Windows, wine to run the tests (wine32 from the i386
+# architecture for the 32-bit build).
+windows_packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine wine64 wine32:i386)
 missing=()
+missing_windows=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
+for p in "${windows_packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing_windows+=("$p")
+done
+if ((${#missing[@]} + ${#missing_windows[@]})); then
+  echo "Installing: ${missing[*]} ${missing_windows[*]}"
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  if ((${#missing_windows[@]})) && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+  fi
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+  if ((${#missing[@]})); then
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+  fi
+  if ((${#missing_windows[@]})); then
+    # Console programs only: none of wine's recommended desktop packages.
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing_windows[@]}"
+  fi
 fi

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test twice: a normal build (build/) and a
-# build under AddressSanitizer and UndefinedBehaviorSanitizer (build-san/);
-# then runs every fuzz target for a short while (build-fuzz/, Clang;
+# Builds everything and runs every test: a normal build (build/), a build
+# under AddressSanitizer and UndefinedBehaviorSanitizer (build-san/), the
+# Windows builds (build-win32/, build-win64/) with their tests under wine,
+# then every fuzz target for a short while (build-fuzz/, Clang;
 # KELVANE_FUZZ_SECONDS per target, 15 by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,11 +20,15 @@ echo "== normal build =="
 run build
 echo "== Python package (python/tests) =="
 bash scripts/test-python.sh build
+echo "== installation, examples and packages =="
+bash scripts/test-install.sh build
 echo "== sanitizer build (ASan + UBSan) =="
 (
   export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   run build-san -DKELVANE_SANITIZE=ON -DKELVANE_BUILD_BENCH=OFF
 )
+echo "== Windows builds (MinGW-w64), tests under wine =="
+bash scripts/test-windows.sh
 echo "== fuzz targets (libFuzzer, ASan + UBSan) =="
 bash scripts/fuzz.sh "${KELVANE_FUZZ_SECONDS:-15}"
-echo "All tests passed in both builds, and the fuzz targets found nothing."
+echo "All tests passed in every build, and the fuzz targets found nothing."

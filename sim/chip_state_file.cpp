@@ -1,5 +1,12 @@
 #include "sim/chip_state_file.h"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -411,6 +418,20 @@ bool ApplyChipStateText(std::string_view text, Bench& bench, const BenchDescript
     return true;
 }
 
+namespace {
+
+// Puts the file at temporary in the place of the one at path, in one step.
+// (The C runtime of Windows refuses to rename onto an existing file.)
+bool MoveOver(const std::string& temporary, const std::string& path) {
+#ifdef _WIN32
+    return MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+    return std::rename(temporary.c_str(), path.c_str()) == 0;
+#endif
+}
+
+}  // namespace
+
 bool SaveChipState(const std::string& path, Bench& bench, const BenchDescription& description) {
     const std::string text = ChipStateText(bench, description);
     const std::string temporary = path + ".new";
@@ -427,7 +448,7 @@ bool SaveChipState(const std::string& path, Bench& bench, const BenchDescription
             return false;
         }
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!MoveOver(temporary, path)) {
         std::remove(temporary.c_str());
         return false;
     }

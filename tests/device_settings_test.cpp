@@ -141,8 +141,8 @@ TEST_F(SettingsTest, SerialEnumerationIsEnabledOnlyByOne) {
 
 TEST_F(SettingsTest, EachInitialPinValueSetterChangesItsOwnBit) {
     struct Case {
-        int (*set)(int);
-        int (*get)();
+        decltype(&SetInitialPinValueLedUartTx) set;
+        decltype(&GetInitialPinValueLedUartTx) get;
         std::uint8_t sim::ChipSettings::*field;
     };
     const Case cases[] = {

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "kelvane.h"
+#include "support/chip_strings.h"
 #include "support/config_fixture.h"
 
 namespace kelvane::testing {
@@ -63,14 +64,14 @@ TEST_F(ProtectionTest, AProtectedChipTakesWritesOnlyWithItsPassword) {
     Protect(*chip, sim::kPasswordProtected, "pass1234");
     EXPECT_EQ(GetFlashProtectionState(), 1);
     EXPECT_EQ(SetUsbVidPid(0x1111, 0x2222), 3);
-    EXPECT_EQ(SetSerialNumber(u"X"), 3);
+    EXPECT_EQ(SetSerialNumber(ChipText(u"X")), 3);
     const unsigned char pins[4] = {};
     EXPECT_EQ(SetGpPinConfiguration(1, pins, pins, pins), 3);
     EXPECT_EQ(Flash().settings.vendorId, sim::kDefaultVendorId);
 
     ASSERT_EQ(EnterAccessPassword("pass1234"), 0);
     EXPECT_EQ(SetUsbVidPid(0x1111, 0x2222), 0);
-    EXPECT_EQ(SetSerialNumber(u"X"), 0);
+    EXPECT_EQ(SetSerialNumber(ChipText(u"X")), 0);
     EXPECT_EQ(SetGpPinConfiguration(1, pins, pins, pins), 0);
     EXPECT_EQ(Flash().settings.vendorId, 0x1111);
     EXPECT_EQ(Flash().settings.protection, sim::kPasswordProtected) << "written back as read";
@@ -123,7 +124,7 @@ TEST_F(ProtectionTest, ALockedChipRefusesEveryChangeOfItsFlash) {
     EXPECT_EQ(Commands(), (std::vector<int>{0xB0, 0xB1}));
     ASSERT_EQ(EnterAccessPassword("keep-me!"), 0) << "the right password opens nothing on a locked chip";
     EXPECT_EQ(SetUsbVidPid(9, 9), 4);
-    EXPECT_EQ(SetUsbStringManufacturer(u"M"), 4);
+    EXPECT_EQ(SetUsbStringManufacturer(ChipText(u"M")), 4);
     const unsigned char pins[4] = {};
     EXPECT_EQ(SetGpPinConfiguration(1, pins, pins, pins), 4);
     EXPECT_EQ(SetGpPinConfiguration(0, pins, pins, pins), 0) << "runtime settings stay open";

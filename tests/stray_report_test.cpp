@@ -8,6 +8,7 @@
 #include <string>
 
 #include "kelvane.h"
+#include "support/chip_strings.h"
 #include "support/i2c_fixture.h"
 
 namespace kelvane::testing {
@@ -31,10 +32,10 @@ protected:
     }
 
     // The string a getter returns, with its result in `result`.
-    static std::u16string Text(int (*get)(KelvaneChar*), int& result) {
+    static std::u16string Text(int(KELVANE_CALL* get)(KelvaneChar*), int& result) {
         std::array<KelvaneChar, 64> buffer{};
         result = get(buffer.data());
-        return buffer.data();
+        return TextOf(buffer.data());
     }
 
     // A report with a command code and bytes from byte 1 on.

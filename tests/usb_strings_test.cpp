@@ -7,6 +7,7 @@
 #include <string>
 
 #include "kelvane.h"
+#include "support/chip_strings.h"
 #include "support/config_fixture.h"
 
 namespace kelvane::testing {
@@ -22,7 +23,7 @@ class GuardedBuffer {
 public:
     explicit GuardedBuffer(std::size_t size) : size_(size), units_(size + kGuard, kSentinel) {}
     KelvaneChar* Data() { return units_.data(); }
-    std::u16string Text() const { return std::u16string(units_.data()); }
+    std::u16string Text() const { return TextOf(units_.data()); }
     bool GuardIntact() const {
         return std::all_of(units_.begin() + static_cast<std::ptrdiff_t>(size_), units_.end(),
                            [](KelvaneChar unit) { return unit == kSentinel; });
@@ -31,12 +32,12 @@ public:
 private:
     static constexpr std::size_t kGuard = 8;
     std::size_t size_;
-    std::u16string units_;
+    std::basic_string<KelvaneChar> units_;
 };
 
 class StringsTest : public ConfigFixture {
 protected:
-    std::u16string Read(int (*get)(KelvaneChar*), std::size_t size = 31) {
+    std::u16string Read(decltype(&GetSerialNumber) get, std::size_t size = 31) {
         GuardedBuffer buffer(size);
         EXPECT_EQ(get(buffer.Data()), 0);
         EXPECT_TRUE(buffer.GuardIntact());
@@ -45,11 +46,11 @@ protected:
 };
 
 TEST_F(StringsTest, EachExportReachesItsOwnString) {
-    ASSERT_EQ(SetUsbStringManufacturer(u"Acme Sensors"), 0);
+    ASSERT_EQ(SetUsbStringManufacturer(ChipText(u"Acme Sensors")), 0);
     EXPECT_EQ(Last(0xB1)[1], 0x02);
-    ASSERT_EQ(SetUsbStringDescriptor(u"Bridge \u00C4\u4E2D"), 0);
+    ASSERT_EQ(SetUsbStringDescriptor(ChipText(u"Bridge \u00C4\u4E2D")), 0);
     EXPECT_EQ(Last(0xB1)[1], 0x03);
-    ASSERT_EQ(SetSerialNumber(u"SN-0042"), 0);
+    ASSERT_EQ(SetSerialNumber(ChipText(u"SN-0042")), 0);
     EXPECT_EQ(Last(0xB1)[1], 0x04);
     Flash().factorySerial = "FACTORY-\xE9";
     EXPECT_EQ(Flash().manufacturer, u"Acme Sensors");
@@ -67,7 +68,7 @@ TEST_F(StringsTest, EachExportReachesItsOwnString) {
 }
 
 TEST_F(StringsTest, DescriptorRequestsOfTheEmptyAndTheLongestString) {
-    ASSERT_EQ(SetSerialNumber(u""), 0);
+    ASSERT_EQ(SetSerialNumber(ChipText(u"")), 0);
     EXPECT_EQ(Last(0xB1), RequestOf({{0, 0xB1}, {1, 0x04}, {2, 0x02}, {3, 0x03}}));
     EXPECT_EQ(Read(GetSerialNumber), u"");
 
@@ -75,7 +76,7 @@ TEST_F(StringsTest, DescriptorRequestsOfTheEmptyAndTheLongestString) {
     for (int i = 0; i < 30; ++i) {
         longest.push_back(static_cast<char16_t>(0x0141 + i));  // high byte 0x01
     }
-    ASSERT_EQ(SetUsbStringDescriptor(longest.c_str()), 0);
+    ASSERT_EQ(SetUsbStringDescriptor(ChipText(longest.c_str())), 0);
     const Report request = Last(0xB1);
     EXPECT_EQ(request[2], 0x3E);
     EXPECT_EQ(request[4], 0x41);
@@ -88,8 +89,8 @@ TEST_F(StringsTest, DescriptorRequestsOfTheEmptyAndTheLongestString) {
 // A string longer than 30 units is refused, not stored cut short.
 TEST_F(StringsTest, LongerStringsAndNullPointersAreRefusedWithoutAnExchange) {
     const std::u16string tooLong(31, u'x');
-    EXPECT_EQ(SetSerialNumber(tooLong.c_str()), KELVANE_E_ARGUMENT_1);
-    EXPECT_EQ(SetUsbStringManufacturer(std::u16string(200, u'y').c_str()), KELVANE_E_ARGUMENT_1);
+    EXPECT_EQ(SetSerialNumber(ChipText(tooLong.c_str())), KELVANE_E_ARGUMENT_1);
+    EXPECT_EQ(SetUsbStringManufacturer(ChipText(std::u16string(200, u'y').c_str())), KELVANE_E_ARGUMENT_1);
     for (auto set : {SetUsbStringDescriptor, SetUsbStringManufacturer, SetSerialNumber}) {
         EXPECT_EQ(set(nullptr), KELVANE_E_ARGUMENT_1);
     }
@@ -127,8 +128,8 @@ TEST_F(StringsTest, ReadsIgnoreTheStatusWritesPassItOn) {
     AddFault(*chip, FaultKind::kStatus, 0xB0, 0x33);
     EXPECT_EQ(Read(GetSerialNumber), u"S1");
     AddFault(*chip, FaultKind::kStatus, 0xB1, 0x33);
-    EXPECT_EQ(SetSerialNumber(u"S2"), 0x33);
-    EXPECT_EQ(SetUsbStringManufacturer(u"M"), 0);
+    EXPECT_EQ(SetSerialNumber(ChipText(u"S2")), 0x33);
+    EXPECT_EQ(SetUsbStringManufacturer(ChipText(u"M")), 0);
 
     GuardedBuffer buffer(31);
     AddFault(*chip, FaultKind::kNoAnswer, 0xB0);
@@ -136,7 +137,7 @@ TEST_F(StringsTest, ReadsIgnoreTheStatusWritesPassItOn) {
     AddFault(*chip, FaultKind::kWrongEcho, 0xB0, 0xB1);
     EXPECT_EQ(GetFactorySerialNumber(buffer.Data()), KELVANE_E_WRONG_ECHO);
     AddFault(*chip, FaultKind::kWriteTimeout, 0xB1);
-    EXPECT_EQ(SetSerialNumber(u"S3"), KELVANE_E_WRITE_FAILED);
+    EXPECT_EQ(SetSerialNumber(ChipText(u"S3")), KELVANE_E_WRITE_FAILED);
     EXPECT_EQ(buffer.Text()[0], kSentinel) << "a failed read writes nothing";
 }
 

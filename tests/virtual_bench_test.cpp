@@ -2,8 +2,6 @@
 // describes, which files it refuses, and the chips' state across sessions.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -13,6 +11,7 @@
 #include "sim/eeprom_slave.h"
 #include "sim/smbus_device.h"
 #include "sim/virtual_bench_session.h"
+#include "support/temporary_directory.h"
 
 namespace kelvane::testing {
 namespace {
@@ -256,9 +255,7 @@ TEST(ChipStateFile, AppliesOnlyToTheChipAndDevicesItWasTakenFrom) {
 class TemporaryDirectory {
 public:
     TemporaryDirectory() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kelvane-bench-XXXXXX").string();
-        EXPECT_NE(mkdtemp(pattern.data()), nullptr);
-        path_ = pattern;
+        path_ = MakeTemporaryDirectory("kelvane-bench");
     }
     ~TemporaryDirectory() {
         std::error_code ignored;
@@ -287,7 +284,16 @@ TEST(VirtualBenchSession, SavesTheStateWhenItEndsAndLoadsItWhenItStarts) {
         VirtualBenchSession session(benchFile.c_str());
         auto* eeprom = dynamic_cast<EepromSlave*>(session.Chips().ChipAt("1")->Engine().Bus().Addressed(0xA0));
         EXPECT_EQ(eeprom->Memory()[0], 0x5A);
+        eeprom->Memory()[1] = 0xA5;
     }
+    // The state file of the first session is replaced, not kept.
+    {
+        VirtualBenchSession session(benchFile.c_str());
+        auto* eeprom = dynamic_cast<EepromSlave*>(session.Chips().ChipAt("1")->Engine().Bus().Addressed(0xA0));
+        EXPECT_EQ(eeprom->Memory()[0], 0x5A);
+        EXPECT_EQ(eeprom->Memory()[1], 0xA5);
+    }
+    EXPECT_FALSE(std::filesystem::exists(stateFile + ".new"));
 }
 
 TEST(VirtualBenchSession, AnUnreadableBenchFileIsAnEmptyBenchThatKeepsNoState) {

@@ -7,7 +7,11 @@ The library is looked for in this order:
 2. the path in the environment variable ``KELVANE_LIBRARY``;
 3. the system loader's search for ``KelvaneDLL-UM_x86.dll`` (the installed
    library: ``LD_LIBRARY_PATH`` and the loader's directories on Linux, the
-   standard DLL search order including ``PATH`` on Windows).
+   standard DLL search order including ``PATH`` on Windows); on Linux, when
+   the loader does not find it, the library directories of the prefixes
+   ``/usr/local`` and ``/usr`` where ``cmake --install`` and the Debian
+   package put it (the loader's cache lists only files named ``lib*.so*``,
+   so it never finds the library in ``/usr/local/lib`` by itself).
 
 The first place that is given decides: an explicit path or a
 ``KELVANE_LIBRARY`` that cannot be loaded raises
@@ -20,6 +24,7 @@ import ctypes
 import os
 import struct
 import sys
+import sysconfig
 import threading
 from typing import Any, Callable, Dict, List, Optional, Tuple, Union
 
@@ -32,6 +37,23 @@ LIBRARY_NAME = "KelvaneDLL-UM_x86.dll"
 LIBRARY_VARIABLE = "KELVANE_LIBRARY"
 
 PathLike = Union[str, "os.PathLike[str]"]
+
+
+def _installed_directories() -> List[str]:
+    """The library directories of an installation, where the loader may not look."""
+    if not sys.platform.startswith("linux"):
+        return []
+    multiarch = sysconfig.get_config_var("MULTIARCH") or ""
+    directories = []
+    for prefix in ("/usr/local", "/usr"):
+        directories.append(os.path.join(prefix, "lib"))
+        if multiarch:
+            directories.append(os.path.join(prefix, "lib", multiarch))
+    return directories
+
+
+#: Where an installed library is looked for after the system loader's search.
+INSTALLED_DIRECTORIES: List[str] = _installed_directories()
 
 
 def _uses_stdcall(platform: str = sys.platform, pointer_size: int = struct.calcsize("P")) -> bool:
@@ -173,7 +195,20 @@ def load_library(path: Optional[PathLike] = None) -> Library:
         return _load(LIBRARY_NAME)
     except OSError as error:
         tried.append(f"{source}: {error}")
-        raise LibraryNotFoundError(f"could not load {LIBRARY_NAME}; tried " + "; ".join(tried)) from error
+        failure: OSError = error
+    if candidate is None:
+        for directory in INSTALLED_DIRECTORIES:
+            installed = os.path.join(directory, LIBRARY_NAME)
+            if not os.path.isfile(installed):
+                continue
+            try:
+                return _load(os.path.realpath(installed))
+            except OSError as error:
+                tried.append(f"{installed}: {error}")
+                failure = error
+        if INSTALLED_DIRECTORIES:
+            tried.append("the installed library in " + ", ".join(INSTALLED_DIRECTORIES) + ": none there")
+    raise LibraryNotFoundError(f"could not load {LIBRARY_NAME}; tried " + "; ".join(tried)) from failure
 
 
 def resolve_library(library: Union[None, PathLike, Library]) -> Library:

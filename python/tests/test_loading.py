@@ -60,7 +60,10 @@ def test_a_file_without_the_exports_is_refused(tmp_path):
 
 
 SYSTEM_SEARCH = textwrap.dedent("""
+    import sys
     import kelvane
+    import kelvane.library
+    kelvane.library.INSTALLED_DIRECTORIES[:] = sys.argv[1:]
     try:
         library = kelvane.load_library()
     except kelvane.LibraryNotFoundError as error:
@@ -76,13 +79,21 @@ def test_system_loader_search_is_the_last_resort(tmp_path):
     environment = {k: v for k, v in os.environ.items() if k not in (kelvane.LIBRARY_VARIABLE, "LD_LIBRARY_PATH")}
     environment["PYTHONPATH"] = str(REPOSITORY / "python")
 
+    installed = tmp_path / "usr-local-lib"
+    installed.mkdir()
+
     def run(**extra: str) -> str:
-        return subprocess.run([sys.executable, "-c", SYSTEM_SEARCH], env={**environment, **extra}, cwd=tmp_path,
-                              capture_output=True, text=True, check=True, timeout=60).stdout.strip()
+        return subprocess.run([sys.executable, "-c", SYSTEM_SEARCH, str(installed)], env={**environment, **extra},
+                              cwd=tmp_path, capture_output=True, text=True, check=True, timeout=60).stdout.strip()
 
     assert run(LD_LIBRARY_PATH=str(folder)) == f"{kelvane.LIBRARY_NAME} ['KV000001']"
     failure = run()
     assert failure.startswith("error: ")
     for tried in ("explicit path: none given", "KELVANE_LIBRARY: not set",
-                  f"the system loader's search for '{kelvane.LIBRARY_NAME}'"):
+                  f"the system loader's search for '{kelvane.LIBRARY_NAME}'",
+                  f"the installed library in {installed}: none there"):
         assert tried in failure
+
+    # Where cmake --install puts it, which the loader's cache never lists.
+    copy = _copy(installed)
+    assert run() == f"{os.path.realpath(copy)} ['KV000001']"

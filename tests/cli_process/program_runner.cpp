@@ -1,5 +1,10 @@
+// The runner on POSIX systems: posix_spawn with the standard output on a
+// pipe and standard error in a file.
+#ifndef _WIN32
+
 #include "program_runner.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -8,6 +13,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <fstream>
 #include <sstream>
 
@@ -16,7 +22,6 @@ extern char** environ;
 namespace kelvane::testing {
 namespace {
 
-constexpr char kLibraryName[] = "KelvaneDLL-UM_x86.dll";
 constexpr char kBenchVariable[] = "KELVANE_SIM_BENCH";
 
 // The test's environment without KELVANE_SIM_BENCH, plus `extra`.
@@ -58,25 +63,42 @@ std::string ReadAll(int fd) {
 
 }  // namespace
 
-std::string Connected(int index) {
-    return "\nConnected to device " + std::to_string(index) + "\n\n";
+std::string LibraryWithoutEntryPoints() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&std::terminate), &info) == 0 || info.dli_fname == nullptr ||
+        std::string(info.dli_fname).find(".so") == std::string::npos) {
+        ADD_FAILURE() << "the C++ runtime library is not a shared library here";
+        return {};
+    }
+    return info.dli_fname;
+}
+
+std::string FullDevicePath() {
+    return std::filesystem::exists("/dev/full") ? "/dev/full" : "";
 }
 
 void CliProcessTest::SetUp() {
     std::string pattern = (std::filesystem::temp_directory_path() / "kelvane-cli-run-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     dir_ = pattern;
-    std::filesystem::create_symlink(KELVANE_VIRTUAL_LIBRARY, dir_ / kLibraryName);
+    PlaceProgram(dir_);
+    std::filesystem::create_symlink(KELVANE_VIRTUAL_LIBRARY, dir_ / kLibraryFile);
 }
 
-void CliProcessTest::TearDown() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
+std::filesystem::path CliProcessTest::PlaceProgram(const std::filesystem::path& folder) {
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path program = folder / kProgramFile;
+    // A hard link costs nothing where the file system allows it.
+    std::error_code linkError;
+    std::filesystem::create_hard_link(KELVANE_CLI_PROGRAM, program, linkError);
+    if (linkError) {
+        std::filesystem::copy_file(KELVANE_CLI_PROGRAM, program);
+    }
+    return program;
 }
 
-void CliProcessTest::WriteBench(const std::string& text) {
-    WriteFile("bench.txt", text);
-    benchWritten_ = true;
+void CliProcessTest::PlaceFileAs(const std::filesystem::path& target, const std::filesystem::path& at) {
+    std::filesystem::create_symlink(target, at);
 }
 
 void CliProcessTest::WriteFile(const std::string& name, const std::string& text) {
@@ -92,15 +114,8 @@ std::string CliProcessTest::ReadFile(const std::string& name) const {
     return text.str();
 }
 
-bool CliProcessTest::FileExists(const std::string& name) const {
-    return std::filesystem::exists(dir_ / name);
-}
-
-void CliProcessTest::RemoveLibrary() {
-    std::filesystem::remove(dir_ / kLibraryName);
-}
-
-ProgramRun CliProcessTest::Run(const std::vector<std::string>& args) {
+ProgramRun CliProcessTest::RunIn(const std::filesystem::path& program, const std::filesystem::path& workingDir,
+                                 const std::vector<std::string>& args) {
     ProgramRun run;
     int pipeFds[2];
     if (pipe(pipeFds) != 0) {
@@ -114,9 +129,9 @@ ProgramRun CliProcessTest::Run(const std::vector<std::string>& args) {
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, pipeFds[1]);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
+    posix_spawn_file_actions_addchdir_np(&actions, workingDir.c_str());
 
-    std::vector<std::string> argvTexts{KELVANE_CLI_PROGRAM};
+    std::vector<std::string> argvTexts{program.string()};
     argvTexts.insert(argvTexts.end(), args.begin(), args.end());
     std::vector<char*> argv = Pointers(argvTexts);
     std::vector<std::string> envTexts =
@@ -124,12 +139,12 @@ ProgramRun CliProcessTest::Run(const std::vector<std::string>& args) {
     std::vector<char*> envp = Pointers(envTexts);
 
     pid_t child = 0;
-    const int spawned = posix_spawn(&child, KELVANE_CLI_PROGRAM, &actions, nullptr, argv.data(), envp.data());
+    const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     close(pipeFds[1]);
     if (spawned != 0) {
         close(pipeFds[0]);
-        ADD_FAILURE() << "cannot start " << KELVANE_CLI_PROGRAM;
+        ADD_FAILURE() << "cannot start " << program;
         return run;
     }
     run.out = ReadAll(pipeFds[0]);
@@ -137,9 +152,11 @@ ProgramRun CliProcessTest::Run(const std::vector<std::string>& args) {
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : kNotExited;
     run.err = ReadFile("stderr.txt");
     return run;
 }
 
 }  // namespace kelvane::testing
+
+#endif

@@ -1,0 +1,27 @@
+#!/bin/sh
+# Runs a Windows program under wine in a given wine prefix, quietly:
+#   wine-run.sh <prefix> <program> [arguments...]
+#   wine-run.sh <prefix> --start   keeps one wineserver up for the programs
+#                                  that follow and creates the prefix if needed
+#   wine-run.sh <prefix> --stop    ends that wineserver
+set -e
+prefix=$1
+shift
+mkdir -p "$prefix"
+export WINEPREFIX="$prefix" WINEDEBUG=-all
+# Console programs only: no display, no Mono or Gecko installers.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}" DISPLAY=
+case "$1" in
+  --start)
+    # Stays up until --stop, or 60 s after its last program ended. (It
+    # fails when a server of this prefix is up already, which serves too.)
+    wineserver -p60 2>/dev/null || true
+    if ! wineboot -i >"$prefix/wineboot.log" 2>&1; then
+      cat "$prefix/wineboot.log" >&2
+      exit 1
+    fi
+    exit 0 ;;
+  --stop)
+    exec wineserver -k ;;
+esac
+exec wine "$@"
