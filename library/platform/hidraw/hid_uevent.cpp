@@ -1,32 +1,12 @@
 #include "platform/hidraw/hid_uevent.h"
 
+#include "platform/hidraw/hex_field.h"
+
 namespace kelvane::platform::hidraw {
 namespace {
 
 constexpr std::string_view kIdKey = "HID_ID=";
 constexpr std::string_view kPhysKey = "HID_PHYS=";
-constexpr std::size_t kMaxHexDigits = 8;
-
-std::optional<std::uint32_t> ParseHexField(std::string_view field) {
-    if (field.empty() || field.size() > kMaxHexDigits) {
-        return std::nullopt;
-    }
-    std::uint32_t value = 0;
-    for (const char c : field) {
-        std::uint32_t digit = 0;
-        if (c >= '0' && c <= '9') {
-            digit = static_cast<std::uint32_t>(c - '0');
-        } else if (c >= 'a' && c <= 'f') {
-            digit = static_cast<std::uint32_t>(c - 'a' + 10);
-        } else if (c >= 'A' && c <= 'F') {
-            digit = static_cast<std::uint32_t>(c - 'A' + 10);
-        } else {
-            return std::nullopt;
-        }
-        value = (value << 4) | digit;
-    }
-    return value;
-}
 
 // Splits off the text up to the next ':' (or the end) from rest.
 std::string_view TakeField(std::string_view& rest) {
