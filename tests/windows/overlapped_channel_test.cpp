@@ -37,6 +37,19 @@ DWORD WINAPI SendAfterFiftyMs(void* pair) {
     return 0;
 }
 
+// A read on the channel while the device sends report 7 from another thread,
+// 50 ms after the read started.
+TransferStatus ReadWhileTheDeviceSendsLater(OverlappedChannel& channel, PipePair& pair, WireReport& in) {
+    HANDLE sender = ::CreateThread(nullptr, 0, &SendAfterFiftyMs, &pair, 0, nullptr);
+    EXPECT_NE(sender, nullptr);
+    const TransferStatus status = channel.Read(pair.Host(), in, kLimitMs);
+    if (sender != nullptr) {
+        ::WaitForSingleObject(sender, 5000);
+        ::CloseHandle(sender);
+    }
+    return status;
+}
+
 TEST(OverlappedChannel, WritesAndReadsWholeReportsOverAndOverWithOneBlock) {
     PipePair pair;
     ASSERT_TRUE(pair.Ready());
@@ -63,12 +76,8 @@ TEST(OverlappedChannel, ReadOfAnAnswerThatComesLaterCompletes) {
     OverlappedChannel channel;
     // The answer arrives while the read is pending: the wait, not the call
     // that started the read, sees it.
-    HANDLE sender = ::CreateThread(nullptr, 0, &SendAfterFiftyMs, &pair, 0, nullptr);
-    ASSERT_NE(sender, nullptr);
     WireReport in{};
-    EXPECT_EQ(channel.Read(pair.Host(), in, kLimitMs), TransferStatus::kCompleted);
-    ::WaitForSingleObject(sender, 5000);
-    ::CloseHandle(sender);
+    EXPECT_EQ(ReadWhileTheDeviceSendsLater(channel, pair, in), TransferStatus::kCompleted);
     EXPECT_EQ(Bytes(in), NumberedReport(7));
 }
 
@@ -109,12 +118,8 @@ TEST(OverlappedChannel, TransferLeftPendingIsEndedBeforeTheNextOneStarts) {
 
     // Without a buffer the device's answer waits for the host's read, so it
     // is sent from another thread.
-    HANDLE sender = ::CreateThread(nullptr, 0, &SendAfterFiftyMs, &pair, 0, nullptr);
-    ASSERT_NE(sender, nullptr);
     WireReport in{};
-    EXPECT_EQ(channel.Read(pair.Host(), in, kLimitMs), TransferStatus::kCompleted);
-    ::WaitForSingleObject(sender, 5000);
-    ::CloseHandle(sender);
+    EXPECT_EQ(ReadWhileTheDeviceSendsLater(channel, pair, in), TransferStatus::kCompleted);
     EXPECT_EQ(Bytes(in), NumberedReport(7));
     EXPECT_EQ(pair.BytesWaitingForDevice(), 0U) << "the cancelled write delivered nothing";
 }
