@@ -38,6 +38,11 @@ struct TransferReports {
     TransferDeadline deadline;
 };
 
+// The reports of a transfer that is given budgetMs from now.
+inline TransferReports BudgetedTransfer(std::uint64_t budgetMs) {
+    return TransferReports{{}, {}, TransferDeadline(budgetMs)};
+}
+
 // Sends the request (-4 when not written) and reads the response (-5 when
 // none was read). 0 when both went through. -18, with nothing sent, once the
 // transfer's deadline has passed.

@@ -61,13 +61,13 @@ extern "C" {
 
 KELVANE_API int KELVANE_CALL WriteI2cData(unsigned char address, const unsigned char* data, unsigned int count,
                                           unsigned int speed) {
-    TransferReports reports{{}, {}, TransferDeadline(TransferBudgetMs(count, speed))};
+    TransferReports reports = BudgetedTransfer(TransferBudgetMs(count, speed));
     return EndTransfer(reports, WriteI2c(reports, address, data, count, speed));
 }
 
 KELVANE_API int KELVANE_CALL ReadI2cData(unsigned char address, unsigned char* data, unsigned int count,
                                          unsigned int speed) {
-    TransferReports reports{{}, {}, TransferDeadline(TransferBudgetMs(count, speed))};
+    TransferReports reports = BudgetedTransfer(TransferBudgetMs(count, speed));
     return EndTransfer(reports, ReadI2c(reports, address, data, count, speed));
 }
 

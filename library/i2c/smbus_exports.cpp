@@ -87,7 +87,7 @@ int ReadBlock(TransferReports& reports, std::uint8_t address, std::uint8_t* data
 
 // The transfer's time budget counts the PEC byte as one more byte.
 TransferReports BlockTransfer(std::uint32_t count, std::uint32_t speed, std::uint8_t pec) {
-    return TransferReports{{}, {}, TransferDeadline(TransferBudgetMs(count, speed, pec != 0 ? 1 : 0))};
+    return BudgetedTransfer(TransferBudgetMs(count, speed, pec != 0 ? 1 : 0));
 }
 
 }  // namespace
