@@ -38,10 +38,8 @@ Chip& Bench::Attach(std::string_view port, std::uint16_t vendorId, std::uint16_t
 
 Chip& Bench::Attach(std::string_view name, std::unique_ptr<Chip> chip) {
     Port& port = PortNamed(name);
-    ++port.generation;
+    port.NewDevice();
     port.foreignHardwareId.reset();
-    port.responses.Clear();
-    port.lateAnswer.reset();
     port.presentFromUs = clock_.NowUs();
     port.chip = std::move(chip);
     return *port.chip;
@@ -52,19 +50,15 @@ std::unique_ptr<Chip> Bench::Detach(std::string_view name) {
     if (port == nullptr) {
         return nullptr;
     }
-    ++port->generation;
+    port->NewDevice();
     port->foreignHardwareId.reset();
-    port->responses.Clear();
-    port->lateAnswer.reset();
     return std::move(port->chip);
 }
 
 void Bench::AttachForeign(std::string_view name, std::string hardwareId) {
     Port& port = PortNamed(name);
-    ++port.generation;
+    port.NewDevice();
     port.chip.reset();
-    port.responses.Clear();
-    port.lateAnswer.reset();
     port.foreignHardwareId = std::move(hardwareId);
 }
 
@@ -120,9 +114,7 @@ bool Bench::Present(const Port& port) const {
 }
 
 void Bench::Reset(Port& port) {
-    ++port.generation;
-    port.responses.Clear();
-    port.lateAnswer.reset();
+    port.NewDevice();
     port.presentFromUs = clock_.NowUs() + resetAbsenceUs_;
     if (port.chip != nullptr) {
         port.chip->PowerUp();

@@ -58,6 +58,15 @@ struct Port {
     ResponseQueue responses;
     FaultActivation lastFaults;
     std::optional<Report> lateAnswer;
+
+    // The device in the port changes (attached, detached, replaced, reset):
+    // handles opened before see a gone device, and nothing the old one sent
+    // is left to read.
+    void NewDevice() {
+        ++generation;
+        responses.Clear();
+        lateAnswer.reset();
+    }
 };
 
 class Bench {
