@@ -3,6 +3,8 @@
 namespace kelvane::cli {
 namespace {
 
+using namespace dynload;
+
 // Resolves one name into a pointer of its declared type.
 template <typename Pointer>
 bool Resolve(const std::function<AnyEntryPoint(const char*)>& lookup, const char* name, Pointer& pointer) {

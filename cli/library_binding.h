@@ -7,10 +7,12 @@
 
 #include <functional>
 
-#include "dynamic_library.h"
+#include "dynload/dynamic_library.h"
 #include "kelvane.h"
 
 namespace kelvane::cli {
+
+using dynload::AnyEntryPoint;
 
 // The library's file name, looked for first in the folder of the program's
 // own file.

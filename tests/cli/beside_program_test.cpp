@@ -1,12 +1,12 @@
 // The path of the library file beside the program, from the path of the
 // program's own file, for POSIX and for Windows paths.
-#include "beside_program.h"
+#include "dynload/beside_program.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace kelvane::cli {
+namespace kelvane::dynload {
 namespace {
 
 constexpr char kName[] = "KelvaneDLL-UM_x86.dll";
@@ -58,5 +58,17 @@ TEST(BesideProgram, LongWindowsPathsGetTheExtendedLengthPrefix) {
               L"\\\\?\\C:\\" + deep + L"\\" + name);
 }
 
+// The virtual-chip flavour lies in a folder beside the program's folder
+// (build/bin and build/virtual): one level up, then down again.
+TEST(BesideProgram, LevelsUpTakeFoldersOffTheEnd) {
+    EXPECT_EQ(PathBesideProgram("/b/build/bin/kelvane", "virtual/x.dll", 1), "/b/build/virtual/x.dll");
+    EXPECT_EQ(PathBesideProgram("/b/build/bin/kelvane", "x.dll", 3), "/x.dll");
+    EXPECT_EQ(PathBesideProgram("/bin/kelvane", "x.dll", 1), "/x.dll");
+    EXPECT_EQ(PathBesideProgram("/kelvane", "x.dll", 1), "");
+    EXPECT_EQ(PathBesideProgram("bin/kelvane", "x.dll", 1), "");
+    EXPECT_EQ(WindowsPathBesideProgram(L"C:\\k\\bin/kelvane.exe", L"virtual/x.dll", 1), L"C:\\k\\virtual/x.dll");
+    EXPECT_EQ(WindowsPathBesideProgram(L"C:\\kelvane.exe", L"x.dll", 1), L"");
+}
+
 }  // namespace
-}  // namespace kelvane::cli
+}  // namespace kelvane::dynload

@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <string>
 
-#include "beside_program.h"
-#include "dynamic_library.h"
+#include "dynload/beside_program.h"
+#include "dynload/dynamic_library.h"
 
-namespace kelvane::cli {
+namespace kelvane::dynload {
 namespace {
 
 // The running program's own file with every symbolic link resolved, or empty
@@ -57,8 +57,8 @@ LoadedLibrary* LoadSharedLibrary(const char* path) {
     return static_cast<LoadedLibrary*>(dlopen(path, RTLD_NOW | RTLD_LOCAL));
 }
 
-BesideProgramLookup LoadBesideProgram(const char* fileName) {
-    const std::string path = PathBesideProgram(RunningProgramFile(), fileName);
+BesideProgramLookup LoadBesideProgram(const char* fileName, unsigned levelsUp) {
+    const std::string path = PathBesideProgram(RunningProgramFile(), fileName, levelsUp);
     BesideProgramLookup lookup;
     if (path.empty() || !EntryPresent(path)) {
         return lookup;
@@ -74,6 +74,6 @@ AnyEntryPoint FindEntryPoint(LoadedLibrary* library, const char* name) {
     return reinterpret_cast<AnyEntryPoint>(symbol);
 }
 
-}  // namespace kelvane::cli
+}  // namespace kelvane::dynload
 
 #endif

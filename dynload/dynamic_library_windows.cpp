@@ -2,20 +2,25 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
-#include "beside_program.h"
-#include "dynamic_library.h"
+#include "dynload/beside_program.h"
+#include "dynload/dynamic_library.h"
 
-namespace kelvane::cli {
+namespace kelvane::dynload {
 namespace {
 
-// The ASCII text widened character by character.
+// The UTF-8 text as UTF-16 (ASCII comes out character by character); bytes
+// that are no UTF-8 become U+FFFD.
 std::wstring Widen(const char* text) {
-    std::wstring wide;
-    for (const char* p = text; *p != '\0'; ++p) {
-        wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
+    const int bytes = static_cast<int>(std::strlen(text));
+    if (bytes == 0) {
+        return {};
     }
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text, bytes, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text, bytes, wide.data(), length);
     return wide;
 }
 
@@ -57,8 +62,8 @@ LoadedLibrary* LoadSharedLibrary(const char* path) {
     return reinterpret_cast<LoadedLibrary*>(LoadLibraryW(Widen(path).c_str()));
 }
 
-BesideProgramLookup LoadBesideProgram(const char* fileName) {
-    const std::wstring path = WindowsPathBesideProgram(RunningProgramFile(), Widen(fileName));
+BesideProgramLookup LoadBesideProgram(const char* fileName, unsigned levelsUp) {
+    const std::wstring path = WindowsPathBesideProgram(RunningProgramFile(), Widen(fileName), levelsUp);
     BesideProgramLookup lookup;
     if (path.empty() || !FilePresent(path)) {
         return lookup;
@@ -73,6 +78,6 @@ AnyEntryPoint FindEntryPoint(LoadedLibrary* library, const char* name) {
     return reinterpret_cast<AnyEntryPoint>(procedure);
 }
 
-}  // namespace kelvane::cli
+}  // namespace kelvane::dynload
 
 #endif
