@@ -52,6 +52,8 @@ struct ChipDescription {
     std::u16string serialNumber;
     std::vector<EepromDescription> eeproms;
     std::vector<SmbusDescription> smbusDevices;
+    // 7-bit addresses of write-only devices (display controllers).
+    std::vector<std::uint8_t> displays;
     std::vector<PinDescription> pins;
     std::vector<FaultRule> faults;
     std::optional<std::uint8_t> forcedEngineState;

@@ -216,6 +216,9 @@ public:
         if (keyword == "smbus") {
             return Smbus(words);
         }
+        if (keyword == "display") {
+            return Display(words);
+        }
         if (keyword == "gp") {
             return Pin(words);
         }
@@ -303,6 +306,16 @@ private:
             return false;
         }
         CurrentChip()->smbusDevices.push_back(std::move(device));
+        return true;
+    }
+
+    bool Display(const std::vector<std::string_view>& words) {
+        const auto fields = FieldsOf(words, {"addr7"});
+        std::uint8_t address7 = 0;
+        if (!fields || !TakeAddress(*fields, address7) || !ClaimAddress(address7)) {
+            return false;
+        }
+        CurrentChip()->displays.push_back(address7);
         return true;
     }
 

@@ -5,6 +5,7 @@
 #include "sim/bench_description.h"
 #include "sim/eeprom_slave.h"
 #include "sim/smbus_device.h"
+#include "sim/write_only_slave.h"
 
 namespace kelvane::sim {
 namespace {
@@ -40,6 +41,9 @@ void SetUpChip(const ChipDescription& description, Chip& chip) {
         SmbusDevice& device = bus.Attach<SmbusDevice>(s.address7, s.registers, s.blockLength);
         Fill(device.Registers(), s.contents);
         device.SetPecRequired(s.pecRequired);
+    }
+    for (const std::uint8_t address7 : description.displays) {
+        bus.Attach<WriteOnlySlave>(address7);
     }
     SetUpPins(description.pins, chip);
     for (const FaultRule& rule : description.faults) {
