@@ -15,27 +15,6 @@ const wchar_t* const kOptionPages[] = {
     kI2cWFPage,    kPidPage,      kSmbRPage,    kSmbWPage,  kSmbWFPage, kVidPage,
 };
 
-// The text as roff lines printed as they stand (no filling, no adjusting),
-// without its empty first and last lines.
-std::string Verbatim(std::wstring_view text) {
-    while (!text.empty() && text.front() == L'\n') {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && text.back() == L'\n') {
-        text.remove_suffix(1);
-    }
-    std::string out = ".nf\n";
-    while (!text.empty()) {
-        const std::size_t end = text.find(L'\n');
-        const std::wstring_view line = text.substr(0, end);
-        out += line.empty() ? std::string(".sp") : RoffLine(line);
-        out += '\n';
-        text.remove_prefix(end == std::wstring_view::npos ? text.size() : end + 1);
-    }
-    out += ".fi\n";
-    return out;
-}
-
 // A Unicode character (not a surrogate, not beyond U+10FFFF).
 bool IsScalarValue(std::uint32_t code) {
     return code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
@@ -53,6 +32,25 @@ std::string VersionFromBanner() {
 }
 
 }  // namespace
+
+std::string RoffVerbatim(std::wstring_view text) {
+    while (!text.empty() && text.front() == L'\n') {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && text.back() == L'\n') {
+        text.remove_suffix(1);
+    }
+    std::string out = ".nf\n";
+    while (!text.empty()) {
+        const std::size_t end = text.find(L'\n');
+        const std::wstring_view line = text.substr(0, end);
+        out += line.empty() ? std::string(".sp") : RoffLine(line);
+        out += '\n';
+        text.remove_prefix(end == std::wstring_view::npos ? text.size() : end + 1);
+    }
+    out += ".fi\n";
+    return out;
+}
 
 std::string RoffLine(std::wstring_view line) {
     std::string out;
@@ -93,14 +91,14 @@ std::string ManPage() {
     page += ".SH DESCRIPTION\n";
     page += "Without options, the program shows this overview and its version:\n";
     page += ".PP\n";
-    page += Verbatim(kGeneralPage);
+    page += RoffVerbatim(kGeneralPage);
     page += ".SH OPTIONS\n";
     page += "The help page of each option, as\n";
     page += ".BI \\- option \" \\-help\"\n";
     page += "shows it:\n";
     for (const wchar_t* optionPage : kOptionPages) {
         page += ".PP\n";
-        page += Verbatim(optionPage);
+        page += RoffVerbatim(optionPage);
     }
     page += ".SH EXIT STATUS\n";
     page += "As\n";
@@ -108,7 +106,7 @@ std::string ManPage() {
     page += "shows them. A parent process on Linux sees the low 8 bits of the\n";
     page += "code: \\-1 shows as 255, \\-400 as 112.\n";
     page += ".PP\n";
-    page += Verbatim(kExitCodePage);
+    page += RoffVerbatim(kExitCodePage);
     page += ".SH FILES\n";
     page += ".TP\n";
     page += ".I KelvaneDLL\\-UM_x86.dll\n";
@@ -137,7 +135,7 @@ std::string ManPage() {
     page += ".I kelvane\\-virtual\\-state.txt\n";
     page += "in the current working directory.\n";
     page += ".SH VERSION\n";
-    page += Verbatim(kVersionBanner);
+    page += RoffVerbatim(kVersionBanner);
     return page;
 }
 

@@ -15,6 +15,11 @@ namespace kelvane::cli {
 // characters other than the tab become '?'.
 std::string RoffLine(std::wstring_view line);
 
+// The text as roff lines printed as they stand (.nf ... .fi: no filling,
+// no adjusting), without its empty first and last lines; an empty line
+// inside becomes .sp.
+std::string RoffVerbatim(std::wstring_view text);
+
 // The whole page in man(7) format, in ASCII.
 std::string ManPage();
 

@@ -1,0 +1,252 @@
+// config show | export FILE | apply FILE: the chip's whole configuration as
+// a TOML file (config/config_keys.h has the keys), and that file written to
+// one chip or to every attached chip, with serial numbers from a pattern
+// for chips set up one after another.
+#include <CLI/CLI.hpp>
+
+#include "commands/command.h"
+#include "common/failure.h"
+#include "common/numbers.h"
+#include "common/progress.h"
+#include "common/session.h"
+#include "config/apply_config.h"
+#include "config/chip_config.h"
+#include "config/config_file.h"
+#include "config/config_toml.h"
+#include "config/serial_pattern.h"
+
+namespace kelvane::tool {
+namespace {
+
+constexpr std::size_t kPasswordBytes = 8;
+
+const char* StatusName(ApplyOutcome::Status status) {
+    switch (status) {
+        case ApplyOutcome::Status::kApplied: return "applied";
+        case ApplyOutcome::Status::kUnchanged: return "unchanged";
+        case ApplyOutcome::Status::kLocked: return "locked";
+    }
+    return "";
+}
+
+std::string Joined(const std::vector<std::string>& keys) {
+    std::string text;
+    for (const std::string& key : keys) {
+        text += (text.empty() ? "" : ", ") + key;
+    }
+    return text;
+}
+
+class ConfigCommand : public Command {
+public:
+    void Add(CLI::App& program) override {
+        subcommand_ = AddSubcommand(
+            program, "config", "config show | export FILE | apply FILE", "the chip's configuration as a file",
+            "The chip's whole configuration (USB identifiers and strings, power,\n"
+            "power-up pins and levels, interrupt, clock, DAC and ADC, protection) as a\n"
+            "TOML file that people edit; docs/kelvane-tool.md describes its keys.");
+        subcommand_->require_subcommand(1);
+        show_ = AddSubcommand(*subcommand_, "show", "config show", "prints the configuration",
+                              "Prints the chip's configuration as config export writes it.");
+        export_ = AddSubcommand(*subcommand_, "export", "config export FILE", "writes the configuration to FILE",
+                                "Writes the chip's configuration to FILE, a TOML file.");
+        export_->add_option("FILE", file_, "the file to write")->required()->type_name("");
+        apply_ = AddSubcommand(
+            *subcommand_, "apply",
+            "config apply FILE [--password PW] [--serial-pattern PATTERN [--start N]] [--all] [--reset] [--yes-lock]",
+            "writes FILE's configuration to the chip",
+            "Writes to the chip what differs from FILE (keys left out stay as they\n"
+            "are), each setting through the library's setter, then reads everything\n"
+            "back and fails if anything differs. A password-protected chip needs\n"
+            "--password; a permanently locked chip is left alone. With\n"
+            "--serial-pattern each chip set up gets the next serial number\n"
+            "(LAB-{n:04} and --start 17 give LAB-0017, LAB-0018, ...) and the number\n"
+            "to use next is printed. The access password and the lock are written\n"
+            "only when the file asks with its own keys, the lock only with --yes-lock.");
+        apply_->add_option("FILE", file_, "the file to apply")->required()->type_name("");
+        apply_->add_option("--password", password_, "the access password of a password-protected chip (8 bytes)")
+            ->type_name("PW");
+        apply_->add_option("--serial-pattern", pattern_,
+                           "serial numbers for the chips set up, e.g. LAB-{n:04}")
+            ->type_name("PATTERN");
+        apply_->add_option("--start", start_, "the number for the first chip (default 1)")->type_name("N");
+        apply_->add_flag("--all", all_, "apply the file to every attached chip in turn");
+        apply_->add_flag("--reset", reset_, "reset the chips whose USB identifiers or protection changed");
+        apply_->add_flag("--yes-lock", yesLock_, "let the file lock the chip's flash settings for good");
+    }
+
+    void Prepare() override {
+        if (!apply_->parsed()) {
+            return;
+        }
+        if (apply_->get_option("--password")->count() > 0) {
+            if (password_.size() != kPasswordBytes) {
+                throw UsageError("--password must be 8 bytes long (the chip keeps 8)");
+            }
+            options_.password = password_;
+        }
+        options_.yesLock = yesLock_;
+        if (apply_->get_option("--serial-pattern")->count() > 0) {
+            serialPattern_ = SerialPattern::Parse(pattern_);
+            if (!start_.empty()) {
+                next_ = NumberIn(start_, 0, UINT32_MAX, "--start");
+            }
+        } else if (!start_.empty()) {
+            throw UsageError("--start goes with --serial-pattern");
+        }
+    }
+
+    void Run(Session& session) override {
+        if (show_->parsed()) {
+            session.Connect();
+            const Config config = ReadChipConfig(session.Lib());
+            session.Out().Document()["config"] = ConfigJson(config);
+            std::string text = ConfigToToml(config);
+            text.pop_back();
+            session.Out().Line(text);
+        } else if (export_->parsed()) {
+            const ChipInfo chip = session.Connect();
+            const Config config = ReadChipConfig(session.Lib());
+            WriteConfigFile(file_, ConfigToToml(config));
+            session.Out().Document()["file"] = file_;
+            session.Out().Document()["config"] = ConfigJson(config);
+            session.Out().Line(ChipName(chip) + ": configuration written to " + file_);
+        } else {
+            Apply(session);
+        }
+    }
+
+private:
+    void Apply(Session& session) {
+        const Config file = ConfigFromToml(ReadConfigFile(file_), file_);
+        nlohmann::json& document = session.Out().Document();
+        document["file"] = file_;
+        document["chips"] = nlohmann::json::array();
+        std::vector<int> indexes;
+        if (all_) {
+            for (const ChipInfo& chip : session.AllChips()) {
+                indexes.push_back(chip.index);
+            }
+            if (indexes.empty()) {
+                throw Failure("config apply: no chip found");
+            }
+        } else {
+            indexes.push_back(session.Connect().index);
+        }
+        Progress progress(ProgressShown(session.Options().json) && indexes.size() > 1);
+        std::vector<std::string> toReset;
+        std::size_t notSetUp = 0;
+        for (std::size_t i = 0; i < indexes.size(); ++i) {
+            progress.Step("config apply", i + 1, indexes.size());
+            try {
+                if (!ApplyToChip(session, indexes[i], file, toReset)) {
+                    ++notSetUp;
+                }
+            } catch (const Failure& failure) {
+                if (!all_) {
+                    throw;
+                }
+                ++notSetUp;
+                document["chips"].push_back({{"index", indexes[i]}, {"status", "failed"}, {"error", failure.Message()}});
+                session.Out().Line("chip " + std::to_string(indexes[i]) + ": failed: " + failure.Message());
+            }
+        }
+        progress.Clear();
+        if (serialPattern_) {
+            document["next"] = next_;
+            session.Out().Line("next serial number: " + serialPattern_->Serial(next_) + " (--start " +
+                               std::to_string(next_) + ")");
+        }
+        ResetChips(session, toReset);
+        if (notSetUp > 0) {
+            throw Failure("config apply: " + std::to_string(notSetUp) + " of " + std::to_string(indexes.size()) +
+                          " chips not set up");
+        }
+    }
+
+    // True when the chip has the file's configuration now.
+    bool ApplyToChip(Session& session, int index, Config file, std::vector<std::string>& toReset) {
+        ChipInfo chip = session.Select(index);
+        const std::string name = ChipName(chip);
+        if (serialPattern_) {
+            const std::string serial = serialPattern_->Serial(next_);
+            const std::string problem = CheckValue(*FindConfigKey("usb.serial"), serial);
+            if (!problem.empty()) {
+                throw UsageError("--serial-pattern gives \"" + serial + "\", which " + problem);
+            }
+            file["usb.serial"] = serial;
+        }
+        const ApplyOutcome outcome = ApplyConfig(session.Lib(), file, options_);
+        nlohmann::json entry = ChipJson(chip);
+        entry["status"] = StatusName(outcome.status);
+        entry["changed"] = outcome.changed;
+        entry["reset_needed"] = outcome.resetNeeded;
+        entry["reset"] = outcome.resetNeeded && reset_;
+        if (outcome.status == ApplyOutcome::Status::kLocked) {
+            session.Out().Document()["chips"].push_back(entry);
+            session.Out().Line(name + ": the flash settings are permanently locked; left alone");
+            WriteStderr("kelvane: " + name + ": the flash settings are permanently locked; left alone\n");
+            return false;
+        }
+        if (serialPattern_) {
+            entry["serial"] = serialPattern_->Serial(next_);
+            ++next_;
+        }
+        session.Out().Document()["chips"].push_back(entry);
+        if (outcome.status == ApplyOutcome::Status::kUnchanged) {
+            session.Out().Line(name + ": unchanged, the chip has this configuration");
+        } else {
+            session.Out().Line(name + ": written: " + Joined(outcome.changed) + "; read back as written");
+        }
+        if (outcome.resetNeeded && reset_) {
+            toReset.push_back(chip.path);
+        } else if (outcome.resetNeeded) {
+            session.Out().Line(name + ": the new USB identifiers or protection take effect when the chip is reset "
+                                      "(kelvane reset, or config apply --reset)");
+        }
+        return true;
+    }
+
+    // The chips by their device paths, found again in a new scan: resetting
+    // one may change the others' places in the enumeration.
+    static void ResetChips(Session& session, const std::vector<std::string>& paths) {
+        for (const std::string& path : paths) {
+            bool found = false;
+            for (const ChipInfo& chip : session.AllChips()) {
+                if (chip.path != path) {
+                    continue;
+                }
+                const ChipInfo selected = session.Select(chip.index);
+                Check(session.Lib().ResetDevice(), "config apply: reset of " + ChipName(selected));
+                session.Out().Line(ChipName(selected) + ": reset");
+                found = true;
+                break;
+            }
+            if (!found) {
+                throw Failure("config apply: the chip at " + path + " is gone before its reset");
+            }
+        }
+    }
+
+    CLI::App* show_ = nullptr;
+    CLI::App* export_ = nullptr;
+    CLI::App* apply_ = nullptr;
+    std::string file_;
+    std::string password_;
+    std::string pattern_;
+    std::string start_;
+    bool all_ = false;
+    bool reset_ = false;
+    bool yesLock_ = false;
+    ApplyOptions options_;
+    std::optional<SerialPattern> serialPattern_;
+    std::uint64_t next_ = 1;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakeConfigCommand() {
+    return std::make_unique<ConfigCommand>();
+}
+
+}  // namespace kelvane::tool

@@ -1,0 +1,100 @@
+#include "program.h"
+
+#include "common/failure.h"
+#include "common/library.h"
+#include "common/output.h"
+#include "common/session.h"
+
+namespace kelvane::tool {
+namespace {
+
+constexpr char kDescription[] =
+    "I2C, SMBus, GPIO and configuration tasks on Kelvane USB bridge chips, in\n"
+    "the manner of i2c-tools. The common options may stand before or after the\n"
+    "subcommand.";
+
+constexpr char kFooter[] =
+    "Numbers are written as in i2c-tools: 0x... hexadecimal, 0... octal, else\n"
+    "decimal. Exit status: 0 success, 1 an operation failed, 2 a usage error.\n"
+    "'kelvane SUBCOMMAND --help' shows a subcommand's arguments.";
+
+void Report(const std::string& message) {
+    WriteStderr("kelvane: " + message + "\n");
+}
+
+int UsageFailure(const std::string& message) {
+    Report(message);
+    WriteStderr("Run 'kelvane --help' or 'kelvane SUBCOMMAND --help' for more information.\n");
+    return kExitUsage;
+}
+
+}  // namespace
+
+CommandLine::CommandLine() : app(kDescription, "kelvane"), commands(AllCommands()) {
+    app.formatter(MakeHelpFormatter());
+    app.require_subcommand(1);
+    app.fallthrough();
+    AddCommonOptions(app, options);
+    for (const std::unique_ptr<Command>& command : commands) {
+        command->Add(app);
+    }
+    app.footer(kFooter);
+}
+
+int RunProgram(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    std::vector<const char*> argv;
+    for (const std::string& argument : arguments) {
+        argv.push_back(argument.c_str());
+    }
+    try {
+        line.app.parse(static_cast<int>(argv.size()), argv.data());
+    } catch (const CLI::CallForHelp&) {
+        WriteStdout(line.app.help());
+        return kExitSuccess;
+    } catch (const CLI::CallForAllHelp&) {
+        WriteStdout(line.app.help("", CLI::AppFormatMode::All));
+        return kExitSuccess;
+    } catch (const CLI::ParseError& error) {
+        return UsageFailure(error.what());
+    }
+
+    Command* chosen = nullptr;
+    for (const std::unique_ptr<Command>& command : line.commands) {
+        if (command->Chosen()) {
+            chosen = command.get();
+        }
+    }
+    Settings settings;
+    try {
+        settings = SettingsOf(line.options);
+        chosen->Prepare();
+    } catch (const UsageError& error) {
+        return UsageFailure(error.what());
+    }
+
+    Output output(settings.json);
+    try {
+        const Library library = OpenLibrary(ChooseLibrary(settings.library, EnvironmentVariable(kLibraryVariable)));
+        Session session(library, settings, output);
+        chosen->Run(session);
+        output.Print();
+        return kExitSuccess;
+    } catch (const UsageError& error) {
+        // Found once the run was under way (a file's contents): nothing was
+        // changed.
+        return UsageFailure(error.what());
+    } catch (const Failure& failure) {
+        output.PrintFailed(failure);
+        Report(failure.Message());
+        return kExitFailed;
+    } catch (const std::exception& error) {
+        // Out of memory, or a file system error that no step caught.
+        const Failure failure(error.what());
+        output.PrintFailed(failure);
+        Report(failure.Message());
+        return kExitFailed;
+    }
+}
+
+}  // namespace kelvane::tool
