@@ -10,9 +10,11 @@ set(CPACK_PACKAGE_DESCRIPTION
   "The Kelvane bridge is a USB HID device with an I2C/SMBus bus master, four
 GP pins and non-volatile settings. This package holds the device-access
 library KelvaneDLL-UM_x86.dll with its C header, pkg-config file and CMake
-package, the command-line program KelvaneCLI, a virtual-chip flavour of the
-library for trying programs without hardware, and a udev rule that gives
-the user at the seat and the group plugdev access to the chips.")
+package, the command-line program KelvaneCLI, the i2c-tools-style program
+kelvane (bus scan, register get/set/dump, I2C messages, pins, and the chip's
+whole configuration as a TOML file), a virtual-chip flavour of the library
+for trying programs without hardware, and a udev rule that gives the user at
+the seat and the group plugdev access to the chips.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)

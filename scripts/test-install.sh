@@ -64,12 +64,14 @@ virtual_listing=$'Number of connected devices (VID = 0X1209, PID = 0X4B56): 1\n\
 # prefix.
 installed_files() {
   local l=$libdir
-  printf '%s\n' bin/KelvaneCLI include/kelvane.h "$l/$lib" \
+  printf '%s\n' bin/KelvaneCLI bin/kelvane include/kelvane.h "$l/$lib" \
     "$l/cmake/Kelvane/KelvaneConfig.cmake" "$l/cmake/Kelvane/KelvaneConfigVersion.cmake" \
     "$l/cmake/Kelvane/KelvaneTargets.cmake" "$l/cmake/Kelvane/KelvaneTargets-<config>.cmake" \
-    "$l/kelvane/KelvaneCLI" "$l/kelvane/$lib" "$l/kelvane/virtual/KelvaneCLI" "$l/kelvane/virtual/$lib" \
-    "$l/pkgconfig/kelvane.pc" share/man/man1/KelvaneCLI.1 \
-    share/doc/kelvane/LICENSE share/doc/kelvane/README.md share/doc/kelvane/virtual-bench.md
+    "$l/kelvane/KelvaneCLI" "$l/kelvane/kelvane" "$l/kelvane/$lib" \
+    "$l/kelvane/virtual/KelvaneCLI" "$l/kelvane/virtual/kelvane" "$l/kelvane/virtual/$lib" \
+    "$l/pkgconfig/kelvane.pc" share/man/man1/KelvaneCLI.1 share/man/man1/kelvane.1 \
+    share/doc/kelvane/LICENSE share/doc/kelvane/README.md share/doc/kelvane/virtual-bench.md \
+    share/doc/kelvane/kelvane-tool.md
   (cd "$source_dir/examples" && ls | sed 's|^|share/doc/kelvane/examples/|')
 }
 
@@ -140,6 +142,29 @@ devices_ok() {
     fail "$* in $(pwd): status $rc, output: $out"
   fi
 }
+# kelvane with the real library: no chip here, or real ones but not the
+# virtual chip.
+tool_real_ok() {
+  local out rc=0
+  out=$("$@" list) || rc=$?
+  if [ $rc = 0 ] && [[ $out != *KV000001* ]] && { [[ $out == "no chips found"* ]] || [[ $out == index* ]]; }; then
+    pass
+  else
+    fail "$* list in $(pwd): status $rc, output: $out"
+  fi
+}
+# kelvane on the virtual chip: list, detect and a register.
+check_tool_virtual() {
+  local what=$1
+  shift
+  check_output "$what list" "$(printf '%-6s %-31s %-9s %-9s %s\n%-6s %-31s %-9s %-9s %s' index serial firmware \
+    hardware path 0 KV000001 1.2 A6 virtual-usb-1/input0)" 0 "$@" list
+  check_output "$what get" "0x10" 0 "$@" get 0x50 0x10
+  local grid
+  grid=$("$@" detect 2>&1) || true
+  [[ $grid == *"00:                         -- -- -- 0b -- -- -- -- "* && $grid == *"50: 50 --"* ]] && pass ||
+    fail "$what detect: $grid"
+}
 devices_ok "$prefix/bin/KelvaneCLI" -devices
 devices_ok env PATH="$prefix/bin:$PATH" KelvaneCLI -devices
 # The virtual-chip flavour planted in the working directory is not what the
@@ -149,17 +174,34 @@ devices_ok "$prefix/bin/KelvaneCLI" -devices
 rm "$lib"
 check_output "virtual program" "$virtual_listing" 0 "$prefix/$libdir/kelvane/virtual/KelvaneCLI" -devices
 [ -f kelvane-virtual-state.txt ] && pass || fail "the virtual chips' state is not in the working directory"
+# kelvane: from bindir with the real library (no chip here, or real ones),
+# and with the virtual-chip flavour by name, from the link in bindir and
+# from the copy in virtual/.
+[ "$(readlink "$prefix/bin/kelvane")" = "../$libdir/kelvane/kelvane" ] && pass || fail "bin/kelvane link"
+tool_real_ok "$prefix/bin/kelvane"
+check_tool_virtual "installed kelvane" "$prefix/bin/kelvane" --library virtual
+check_tool_virtual "installed virtual kelvane" "$prefix/$libdir/kelvane/virtual/kelvane"
+check_tool_virtual "kelvane on PATH" env PATH="$prefix/bin:$PATH" kelvane --library virtual
 cd "$source_dir"
 
 echo "== manual page"
 man_page=$prefix/share/man/man1/KelvaneCLI.1
+tool_man_page=$prefix/share/man/man1/kelvane.1
 if command -v groff >/dev/null 2>&1; then
-  warnings=$(groff -man -Tutf8 -ww -z "$man_page" 2>&1)
-  [ -z "$warnings" ] && pass || fail "groff warns about the manual page: $warnings"
+  for page in "$man_page" "$tool_man_page"; do
+    warnings=$(groff -man -Tutf8 -ww -z "$page" 2>&1)
+    [ -z "$warnings" ] && pass || fail "groff warns about $(basename "$page"): $warnings"
+  done
   text=$(groff -man -Tutf8 -P-cbou "$man_page" 2>/dev/null)
   for line in "Ex: -i2cw=aa,bb -slave8=a0 -speed=400000" "Will display the detailed help for the I2C write command." \
               "-400    Invalid command" "Copyright (c) 2026 Kelvane host software developers"; do
     grep -qF -- "$line" <<<"$text" && pass || fail "the rendered manual page lacks: $line"
+  done
+  # kelvane(1) holds the program's own help, subcommand by subcommand.
+  text=$(groff -man -Tutf8 -P-cbou "$tool_man_page" 2>/dev/null)
+  for line in "Usage: kelvane detect [-q|-r] [-a] [FIRST LAST]" "Usage: kelvane config apply FILE" \
+              "--serial-pattern PATTERN" "2      a usage error"; do
+    grep -qF -- "$line" <<<"$text" && pass || fail "the rendered kelvane(1) lacks: $line"
   done
 else
   echo "(groff is not installed: the manual page is not rendered)"
@@ -203,6 +245,8 @@ else
   cd "$elsewhere"
   devices_ok "$root/usr/bin/KelvaneCLI" -devices
   check_output ".deb virtual program" "$virtual_listing" 0 "$root/usr/$libdir/kelvane/virtual/KelvaneCLI" -devices
+  tool_real_ok "$root/usr/bin/kelvane"
+  check_tool_virtual ".deb kelvane" "$root/usr/bin/kelvane" --library virtual
   # The unpacked library and header with the package's kelvane.pc.
   flags=$(PKG_CONFIG_PATH=$root/usr/$libdir/pkgconfig pkg-config --define-variable=prefix="$root/usr" --cflags --libs kelvane)
   # shellcheck disable=SC2086
@@ -225,6 +269,7 @@ else
   check_output "tarball list_chips" $'1 chip(s):\n  0: KV000001' 0 \
     env LD_LIBRARY_PATH="$tree/$libdir/kelvane/virtual" "$work/tgz/list_chips"
   check_output "tarball list_chips, real library" "No Kelvane chip found." 1 "$work/tgz/list_chips"
+  check_tool_virtual "tarball kelvane" "$tree/$libdir/kelvane/virtual/kelvane"
   cd "$source_dir"
 fi
 

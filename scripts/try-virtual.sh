@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything (build/) and runs KelvaneCLI against the virtual chip of
 # the virtual-chip flavour of the library (build/virtual/): lists the chips,
-# then reads 8 bytes from the EEPROM at 7-bit address 0x50.
+# then reads 8 bytes from the EEPROM at 7-bit address 0x50; then kelvane
+# scans the bus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -18,3 +19,6 @@ echo "\$ ./KelvaneCLI -devices"
 echo
 echo "\$ ./KelvaneCLI -i2cr=8 -slave7=50"
 ./KelvaneCLI -i2cr=8 -slave7=50
+echo
+echo "\$ ./kelvane detect"
+./kelvane detect

@@ -36,6 +36,12 @@ public:
     // reload from flash, and the chip comes back with the USB identifiers
     // stored there.
     void PowerUp();
+    // The USB identifiers the chip enumerates with, as it took them at its
+    // last power-up (the state of an earlier run).
+    void SetUsbIdentity(std::uint16_t vendorId, std::uint16_t productId) {
+        vendorId_ = vendorId;
+        productId_ = productId;
+    }
 
     FaultInjector& Faults() { return faults_; }
     I2cEngine& Engine() { return engine_; }

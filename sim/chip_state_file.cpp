@@ -379,6 +379,9 @@ void ApplyChip(const ChipState& state, Chip& chip) {
     const auto inputLevels = config.runtime.inputLevels;
     config.runtime = state.runtime;
     config.runtime.inputLevels = inputLevels;
+    // The runtime settings hold the identifiers loaded at the chip's last
+    // power-up: a chip reset with new ones keeps them in the next run.
+    chip.SetUsbIdentity(state.runtime.settings.vendorId, state.runtime.settings.productId);
     ApplyDevices(state.devices, chip);
 }
 

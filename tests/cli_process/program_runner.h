@@ -14,8 +14,13 @@
 
 namespace kelvane::testing {
 
-// The file names of the program and of the library beside it.
-#ifdef _WIN32
+// The file names of the program and of the library beside it. The runner
+// serves every program built here: KELVANE_CLI_PROGRAM is the built file to
+// run, KELVANE_PROGRAM_FILE its name in the run's directory (default
+// KelvaneCLI).
+#if defined(KELVANE_PROGRAM_FILE)
+inline constexpr char kProgramFile[] = KELVANE_PROGRAM_FILE;
+#elif defined(_WIN32)
 inline constexpr char kProgramFile[] = "KelvaneCLI.exe";
 #else
 inline constexpr char kProgramFile[] = "KelvaneCLI";

@@ -1,12 +1,10 @@
-// detect: the slaves on the bus, in i2cdetect's grid. Each address gets one
-// transfer: a write of no data bytes (the address alone), or a read of one
-// byte at 0x30-0x37 and 0x50-0x5f, where a write could change an EEPROM's
-// address pointer or its write protection; -q always writes, -r always
-// reads.
+// detect: the slaves on the bus, in i2cdetect's grid, one probe per address
+// (bus/probe.h); -q always writes, -r always reads.
 #include <cstdio>
 
 #include <CLI/CLI.hpp>
 
+#include "bus/probe.h"
 #include "bus/slave_access.h"
 #include "commands/command.h"
 #include "common/failure.h"
@@ -16,18 +14,6 @@
 
 namespace kelvane::tool {
 namespace {
-
-enum class Probe { kWrite, kRead };
-
-const char* ProbeName(Probe probe) {
-    return probe == Probe::kWrite ? "write" : "read";
-}
-
-// i2cdetect's choice for an address.
-Probe DefaultProbe(unsigned address) {
-    const bool eepromLike = (address >= 0x30 && address <= 0x37) || (address >= 0x50 && address <= 0x5F);
-    return eepromLike ? Probe::kRead : Probe::kWrite;
-}
 
 class DetectCommand : public Command {
 public:
@@ -106,11 +92,9 @@ private:
     // True when the slave acknowledged. Every failure of the transfer counts
     // as no answer, as in i2cdetect, except one of the chip itself.
     static bool Answers(Session& session, std::uint8_t address, Probe probe) {
-        const SlaveAccess slave(session.Lib(), session.Speed(), address);
-        std::vector<std::uint8_t> data;
-        const int result = probe == Probe::kWrite ? slave.Write({}, false) : slave.ReadPlain(1, data);
+        const int result = ProbeAddress(session.Lib(), session.Speed(), address, probe);
         if (ChipUnreachable(result)) {
-            throw Failure(slave.What(std::string("detect: ") + ProbeName(probe) + " probe"), result);
+            throw Failure(std::string("detect: ") + ProbeName(probe) + " probe at " + Hex2(address), result);
         }
         return result == 0;
     }

@@ -22,6 +22,15 @@ std::string Version(decltype(&::GetFirmwareVersion) get) {
     return text.data();
 }
 
+// A line of the table: the columns padded to their widths.
+std::string Row(const std::string& index, const std::string& serial, const std::string& firmware,
+                const std::string& hardware, const std::string& path) {
+    char line[512];
+    std::snprintf(line, sizeof line, "%-6s %-31s %-9s %-9s %s", index.c_str(), serial.c_str(), firmware.c_str(),
+                  hardware.c_str(), path.c_str());
+    return line;
+}
+
 class ListCommand : public Command {
 public:
     void Add(CLI::App& program) override {
@@ -42,16 +51,13 @@ public:
                                Hex4(settings.productId) + ")");
             return;
         }
-        session.Out().Line("index  serial                          firmware  hardware  path");
+        session.Out().Line(Row("index", "serial", "firmware", "hardware", "path"));
         for (const ChipInfo& chip : chips) {
             session.Lib().SelectDev(static_cast<unsigned>(chip.index));
             session.Lib().GetConnectionStatus();
             const std::string firmware = Version(session.Lib().GetFirmwareVersion);
             const std::string hardware = Version(session.Lib().GetHardwareVersion);
-            char line[512];
-            std::snprintf(line, sizeof line, "%-6d %-31s %-9s %-9s %s", chip.index, chip.serial.c_str(),
-                          firmware.c_str(), hardware.c_str(), chip.path.c_str());
-            session.Out().Line(line);
+            session.Out().Line(Row(std::to_string(chip.index), chip.serial, firmware, hardware, chip.path));
             nlohmann::json entry = ChipJson(chip);
             entry["firmware"] = firmware;
             entry["hardware"] = hardware;

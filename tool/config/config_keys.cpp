@@ -26,7 +26,7 @@ constexpr char kPinsComment[] =
 
 const std::vector<ConfigKey> kKeys = {
     {"usb.vendor_id", Type::kInteger, 0, 0xFFFF, nullptr, true,
-     "USB identifiers: a change takes effect when the chip is reset (config apply --reset)", true},
+     "USB identifiers, which the chip takes when it is reset", true},
     {"usb.product_id", Type::kInteger, 0, 0xFFFF, nullptr, true, nullptr, true},
     {"usb.manufacturer", Type::kString, 0, kChipString, nullptr, false,
      "USB strings, at most 30 UTF-16 characters each", true},
@@ -52,7 +52,8 @@ const std::vector<ConfigKey> kKeys = {
      "clock output: divider code 1 to 7 (0 cannot be set), duty-cycle code 0 to 3", true},
     {"clock.duty_cycle", Type::kInteger, 0, 3, nullptr, false, nullptr, true},
     {"dac.reference", Type::kInteger, 0, 3, nullptr, false,
-     "DAC and ADC, runtime settings only: reference 0 supply, 1 1.024 V, 2 2.048 V, 3 4.096 V; DAC value 0 to 31",
+     "DAC and ADC, in the runtime settings only: voltage reference 0 (the supply), 1 (1.024 volts), 2 (2.048 "
+     "volts) or 3 (4.096 volts); DAC value 0 to 31",
      true},
     {"dac.value", Type::kInteger, 0, 31, nullptr, false, nullptr, true},
     {"adc.reference", Type::kInteger, 0, 3, nullptr, false, nullptr, true},

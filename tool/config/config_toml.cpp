@@ -1,5 +1,6 @@
 #include "config/config_toml.h"
 
+#include <cstdio>
 #include <sstream>
 
 #include <toml.hpp>
@@ -44,9 +45,35 @@ std::string Comment(std::string_view text) {
     return out + line + "\n";
 }
 
+// A TOML basic string, one line, with the escapes TOML defines; the same
+// text always gives the same line, whatever it holds.
+std::string TomlString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\b': out += "\\b"; break;
+            case '\t': out += "\\t"; break;
+            case '\n': out += "\\n"; break;
+            case '\f': out += "\\f"; break;
+            case '\r': out += "\\r"; break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+                    char escape[8];
+                    std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(c));
+                    out += escape;
+                } else {
+                    out += c;
+                }
+        }
+    }
+    return out + "\"";
+}
+
 std::string TomlValue(const ConfigKey& key, const ConfigValue& value) {
     if (const auto* text = std::get_if<std::string>(&value)) {
-        return toml::format(toml::value(*text));
+        return TomlString(*text);
     }
     return ValueText(key, value);
 }

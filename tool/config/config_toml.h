@@ -1,6 +1,8 @@
 // The configuration file: TOML that people edit by hand. A table per
 // section ([usb], [pins.gp0], ..., [protection]), a line per key, comments
 // on lines of their own above the keys they explain, never after a value.
+// toml11 reads it; the writer lays it out in key order, strings as one-line
+// basic strings.
 #pragma once
 
 #include <string>
