@@ -1,27 +1,13 @@
 #include "common/numbers.h"
 
+#include <charconv>
+
 #include "common/failure.h"
 
 namespace kelvane::tool {
-namespace {
-
-int DigitValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return 99;
-}
-
-}  // namespace
 
 std::optional<std::uint32_t> ParseNumber(std::string_view text) {
-    unsigned base = 10;
+    int base = 10;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         base = 16;
         text.remove_prefix(2);
@@ -29,21 +15,14 @@ std::optional<std::uint32_t> ParseNumber(std::string_view text) {
         base = 8;
         text.remove_prefix(1);
     }
-    if (text.empty()) {
+    // from_chars takes no sign for an unsigned type; the prefix is gone.
+    std::uint32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value, base);
+    if (text.empty() || error != std::errc() || stop != end) {
         return std::nullopt;
     }
-    std::uint64_t value = 0;
-    for (const char c : text) {
-        const int digit = DigitValue(c);
-        if (digit >= static_cast<int>(base)) {
-            return std::nullopt;
-        }
-        value = value * base + static_cast<std::uint64_t>(digit);
-        if (value > UINT32_MAX) {
-            return std::nullopt;
-        }
-    }
-    return static_cast<std::uint32_t>(value);
+    return value;
 }
 
 std::uint32_t NumberIn(std::string_view text, std::uint32_t min, std::uint32_t max, std::string_view what) {

@@ -1,23 +1,20 @@
 // Writes the manual page kelvane(1) to the file named by its argument. Run
 // at build time.
-#include <cstdio>
+#include <fstream>
+#include <iostream>
 
 #include "man/tool_man_page.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <output file>\n", argv[0]);
+        std::cerr << "usage: " << argv[0] << " <output file>\n";
         return 2;
     }
-    const std::string page = kelvane::tool::ToolManPage();
-    std::FILE* file = std::fopen(argv[1], "wb");
-    if (file == nullptr) {
-        std::perror(argv[1]);
-        return 1;
-    }
-    const bool written = std::fwrite(page.data(), 1, page.size(), file) == page.size();
-    if (std::fclose(file) != 0 || !written) {
-        std::fprintf(stderr, "%s: write failed\n", argv[1]);
+    std::ofstream file(argv[1], std::ios::binary | std::ios::trunc);
+    file << kelvane::tool::ToolManPage();
+    file.close();
+    if (!file) {
+        std::cerr << argv[1] << ": cannot be written\n";
         return 1;
     }
     return 0;
