@@ -58,6 +58,7 @@ TEST(ConfigFile, RefusesWhatIsNoConfiguration) {
         {"[usb]\nproduct = \"\xff\"\n", "not TOML"},
         {"[usb]\nproduct = \"a\"\nproduct = \"b\"\n", "not TOML"},
         {"x = " + std::string(9, '{') + std::string(9, '}') + "\n", "nested deeper"},
+        {"a.b.c.d.e.f.g.h.i.j = 1\n", "nested deeper"},
         {std::string(64 * 1024 + 1, '#'), "larger than 64 KiB"},
     };
     for (const auto& [text, reason] : refused) {

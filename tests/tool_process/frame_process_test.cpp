@@ -33,6 +33,9 @@ TEST_F(FrameProcessTest, ListsAndSelectsChips) {
     ExpectFailure(Run({"-s", "KV000009", "reset"}), kFailed, "no chip with serial number KV000009 among the 2 found");
     ExpectFailure(Run({"-i", "2", "reset"}), kFailed, "no chip at index 2 (2 found)");
     ExpectFailure(Run({"-i", "1", "-s", "KV000002", "reset"}), kUsage, "excludes");
+    const nlohmann::json reset = RunJson({"-i", "1", "reset"});
+    EXPECT_EQ(reset["reset"], true);
+    EXPECT_EQ(reset["chip"]["serial"], "KV000002");
 
     WriteBench("");
     EXPECT_RUN(Run({"list"}), "no chips found (VID 0x1209, PID 0x4b56)\n", kSuccess);

@@ -11,9 +11,9 @@ namespace kelvane::tool {
 namespace {
 
 constexpr std::size_t kLargestFile = 64 * 1024;
-// A file of ours nests two tables deep ([pins.gp0]); arrays and inline
-// tables go no deeper than this before the text is refused unread, so that
-// no file makes the parser recurse without bound.
+// A file of ours nests three keys deep (pins.gp0.value); tables, arrays,
+// inline tables and dotted keys go no deeper than this before the text is
+// refused unread, so that no file makes the parser recurse without bound.
 constexpr int kDeepestNesting = 8;
 constexpr std::size_t kCommentWidth = 78;
 
@@ -78,14 +78,21 @@ std::string TomlValue(const ConfigKey& key, const ConfigValue& value) {
     return ValueText(key, value);
 }
 
-// The deepest nesting of [ and { outside strings and comments.
+// The deepest nesting outside strings and comments: of [ and {, and of the
+// dots of a dotted key (counted per line; a value with a dot is refused
+// later anyway).
 int Nesting(std::string_view text) {
     int depth = 0;
     int deepest = 0;
+    int dots = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '#') {
-            i = std::min(text.find('\n', i), text.size());
+            i = std::min(text.find('\n', i), text.size()) - 1;
+        } else if (c == '\n') {
+            dots = 0;
+        } else if (c == '.') {
+            deepest = std::max(deepest, ++dots);
         } else if (c == '"' || c == '\'') {
             const bool triple = text.substr(i, 3) == std::string(3, c);
             const std::string close = triple ? std::string(3, c) : std::string(1, c);
