@@ -17,9 +17,9 @@ namespace {
 
 // The program's entry points, linked in here rather than loaded.
 dynload::AnyEntryPoint LinkedEntryPoint(const char* name) {
-#define KELVANE_LINKED_ENTRY_POINT(entry)                              \
-    if (std::strcmp(name, #entry) == 0) {                              \
-        return reinterpret_cast<dynload::AnyEntryPoint>(&::entry);     \
+#define KELVANE_LINKED_ENTRY_POINT(entry)                          \
+    if (std::strcmp(name, #entry) == 0) {                          \
+        return reinterpret_cast<dynload::AnyEntryPoint>(&::entry); \
     }
     KELVANE_TOOL_ENTRY_POINTS(KELVANE_LINKED_ENTRY_POINT)
 #undef KELVANE_LINKED_ENTRY_POINT

@@ -22,7 +22,6 @@ std::string PathBesideProgram(std::string_view programPath, std::string_view fil
 // turned into '\', so that the file functions take it whatever the
 // system's long-path setting; a path that already has the prefix is kept
 // as it is. Empty when programPath has too few separators.
-std::wstring WindowsPathBesideProgram(std::wstring_view programPath, std::wstring_view fileName,
-                                      unsigned levelsUp = 0);
+std::wstring WindowsPathBesideProgram(std::wstring_view programPath, std::wstring_view fileName, unsigned levelsUp = 0);
 
 }  // namespace kelvane::dynload

@@ -38,7 +38,8 @@ void Read(std::uint8_t reader, std::string_view text) {
             const Config config = ConfigFromToml(text, "fuzz.toml");
             // What a file gives is a configuration: written and read again,
             // it is the same.
-            if (config.count("protection.password") == 0 && ConfigFromToml(ConfigToToml(config), "again.toml") != config) {
+            if (config.count("protection.password") == 0 &&
+                ConfigFromToml(ConfigToToml(config), "again.toml") != config) {
                 kelvane::fuzz::Finding("a configuration did not read back as written");
             }
             break;

@@ -20,7 +20,8 @@ Config FullConfig() {
             case ConfigKey::Type::kInteger: config[key.name] = key.max; break;
             case ConfigKey::Type::kBool: config[key.name] = true; break;
             case ConfigKey::Type::kString:
-                config[key.name] = key.choices != nullptr ? std::string(key.choices[1]) : std::string("a \"b\" \\ é\t😀");
+                config[key.name] =
+                    key.choices != nullptr ? std::string(key.choices[1]) : std::string("a \"b\" \\ é\t😀");
                 break;
         }
     }

@@ -32,14 +32,14 @@ TEST(TransferMessages, DescriptorsAndSuffixes) {
 TEST(TransferMessages, RefusesWhatI2ctransferRefuses) {
     const std::vector<std::vector<std::string>> refused = {
         {},
-        {"r1"},                      // no address yet
-        {"w2@0x50", "1"},            // a data byte short
-        {"w1@0x50", "1", "2"},       // a data byte too many: no descriptor
-        {"w1@0x50", "0x100"},        // not a byte
-        {"w1@0x50", "1p"},           // pseudo-random data
-        {"r0@0x50"},                 // a read of nothing
-        {"r65536@0x50"},             // longer than a transfer
-        {"r1@0x78"},                 // reserved without -a
+        {"r1"},                 // no address yet
+        {"w2@0x50", "1"},       // a data byte short
+        {"w1@0x50", "1", "2"},  // a data byte too many: no descriptor
+        {"w1@0x50", "0x100"},   // not a byte
+        {"w1@0x50", "1p"},      // pseudo-random data
+        {"r0@0x50"},            // a read of nothing
+        {"r65536@0x50"},        // longer than a transfer
+        {"r1@0x78"},            // reserved without -a
         {"q1@0x50"},
         {"r@0x50"},
     };

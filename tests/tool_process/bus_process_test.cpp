@@ -90,14 +90,20 @@ TEST_F(BusProcessTest, DumpUsesI2cdumpsLayouts) {
     const auto blank = [](int cells, int width) { return std::string(static_cast<std::size_t>(cells * width), ' '); };
     EXPECT_RUN(Run({"dump", "-r", "0x0e-0x21", "0x50"}),
                "     0  1  2  3  4  5  6  7  8  9  a  b  c  d  e  f    0123456789abcdef\n"
-               "00: " + blank(14, 3) + "0e 0f    " + blank(14, 1) + "??\n"
-               "10: 10 11 12 13 14 15 16 17 18 19 1a 1b 1c 1d 1e 1f    ????????????????\n"
-               "20: 20 21 " + blank(14, 3) + "    !" + blank(14, 1) + "\n",
+               "00: " +
+                   blank(14, 3) + "0e 0f    " + blank(14, 1) +
+                   "??\n"
+                   "10: 10 11 12 13 14 15 16 17 18 19 1a 1b 1c 1d 1e 1f    ????????????????\n"
+                   "20: 20 21 " +
+                   blank(14, 3) + "    !" + blank(14, 1) + "\n",
                kSuccess);
     EXPECT_RUN(Run({"dump", "-r", "0x06-0x0a", "0x50", "w"}),
                "     0,8  1,9  2,a  3,b  4,c  5,d  6,e  7,f\n"
-               "00: " + blank(6, 5) + "0706 0807 \n"
-               "08: 0908 0a09 0b0a " + blank(5, 5) + "\n",
+               "00: " +
+                   blank(6, 5) +
+                   "0706 0807 \n"
+                   "08: 0908 0a09 0b0a " +
+                   blank(5, 5) + "\n",
                kSuccess);
     const nlohmann::json dump = RunJson({"dump", "-r", "0x10-0x13", "0x50"});
     EXPECT_EQ(dump["values"], (nlohmann::json{16, 17, 18, 19}));
@@ -120,8 +126,9 @@ TEST_F(BusProcessTest, GetReadsEachMode) {
     // register continues from there.
     EXPECT_RUN(Run({"get", "0x50"}), "0x14\n", kSuccess);
 
-    WriteBench("chip\n  smbus addr7=0b block=1 pec=on data=5a,a5\n  smbus addr7=0c block=2 pec=on data=34,12\n"
-               "  smbus addr7=0d block=4 pec=on data=00,03,c1,c2,c3\n");
+    WriteBench(
+        "chip\n  smbus addr7=0b block=1 pec=on data=5a,a5\n  smbus addr7=0c block=2 pec=on data=34,12\n"
+        "  smbus addr7=0d block=4 pec=on data=00,03,c1,c2,c3\n");
     EXPECT_RUN(Run({"get", "0x0b", "0", "bp"}), "0x5a\n", kSuccess);
     EXPECT_RUN(Run({"get", "0x0c", "0", "wp"}), "0x1234\n", kSuccess);
     // The block of register 1: its count byte, then the data, then the PEC.
@@ -141,12 +148,12 @@ TEST_F(BusProcessTest, GetReadsEachMode) {
 
 TEST_F(BusProcessTest, SetWritesWithMaskAndReadBack) {
     EXPECT_RUN(Run({"set", "-r", "0x50", "0x20", "0xa5"}), "Value 0xa5 written, readback matched\n", kSuccess);
-    EXPECT_RUN(Run({"set", "-y", "-m", "0x0f", "-r", "0x50", "0x20", "0x3c"}),
-               "Value 0xac written, readback matched\n", kSuccess);
+    EXPECT_RUN(Run({"set", "-y", "-m", "0x0f", "-r", "0x50", "0x20", "0x3c"}), "Value 0xac written, readback matched\n",
+               kSuccess);
     EXPECT_RUN(Run({"set", "0x50", "0x30", "0xbeef", "w"}), "", kSuccess);
     EXPECT_RUN(Run({"get", "0x50", "0x30", "w"}), "0xbeef\n", kSuccess);
-    EXPECT_RUN(Run({"set", "-r", "0x50", "0x40", "1", "2", "3", "i"}), "Values 0x01 0x02 0x03 written, readback matched\n",
-               kSuccess);
+    EXPECT_RUN(Run({"set", "-r", "0x50", "0x40", "1", "2", "3", "i"}),
+               "Values 0x01 0x02 0x03 written, readback matched\n", kSuccess);
     const nlohmann::json masked = RunJson({"set", "-m", "0xf0", "-r", "0x50", "0x40", "0x55"});
     EXPECT_EQ(masked["old"], 1);
     EXPECT_EQ(masked["written"], (nlohmann::json{0x51}));

@@ -40,7 +40,8 @@ TEST_F(ConfigProcessTest, AnEditedFileComesBackAsEdited) {
     EXPECT_EQ(std::regex_search(exported, std::regex("= [^\n#]*#")), false);
 
     std::string edited = Replaced(exported, "\nproduct = \"[^\"]*\"", "\nproduct = \"Bench \\\"rig\\\" é\"");
-    edited = Replaced(edited, "\\[pins.gp1\\]\ndesignation = 0\ndirection = \"in\"", "[pins.gp1]\ndesignation = 3\ndirection = \"out\"");
+    edited = Replaced(edited, "\\[pins.gp1\\]\ndesignation = 0\ndirection = \"in\"",
+                      "[pins.gp1]\ndesignation = 3\ndirection = \"out\"");
     edited = Replaced(edited, "\ncurrent_ma = 100\n", "\ncurrent_ma = 250\n");
     edited = Replaced(edited, "(\\[clock\\]\n(?:#[^\n]*\n)*)divider = 1", "$1divider = 5");
     edited = Replaced(edited, "(\\[dac\\]\n(?:#[^\n]*\n)*)reference = 0\nvalue = 0", "$1reference = 2\nvalue = 17");
@@ -116,8 +117,8 @@ TEST_F(ConfigProcessTest, SerialPatternNumbersThreeChips) {
                kSuccess);
     EXPECT_EQ(Serials(RunJson({"list"})), (std::vector<std::string>{"LAB-0017", "LAB-0018", "LAB-0019"}));
     // One chip at a time, as a line that programs chips as they come.
-    const nlohmann::json one = RunJson({"-s", "LAB-0018", "config", "apply", "--serial-pattern", "S{n}", "--start",
-                                        "20", "line.toml"});
+    const nlohmann::json one =
+        RunJson({"-s", "LAB-0018", "config", "apply", "--serial-pattern", "S{n}", "--start", "20", "line.toml"});
     EXPECT_EQ(one["next"], 21);
     EXPECT_EQ(one["chips"][0]["index"], 1);
     EXPECT_EQ(one["chips"][0]["serial"], "S20");

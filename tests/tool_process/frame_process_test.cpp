@@ -14,7 +14,8 @@ TEST_F(FrameProcessTest, ListsAndSelectsChips) {
     WriteBench("chip serial=KV000001\nforeign id=HID\\VID_046D&PID_C52B\nchip serial=KV000002\n  eeprom addr7=50\n");
     const ProgramRun listing = Run({"list"});
     EXPECT_EQ(listing.status, kSuccess);
-    EXPECT_EQ(listing.out.substr(0, listing.out.find('\n')), "index  serial                          firmware  hardware  path");
+    EXPECT_EQ(listing.out.substr(0, listing.out.find('\n')),
+              "index  serial                          firmware  hardware  path");
     EXPECT_NE(listing.out.find("\n1      KV000002                        1.2       A6        "), std::string::npos)
         << listing.out;
     const nlohmann::json chips = RunJson({"list"});
@@ -60,8 +61,8 @@ TEST_F(FrameProcessTest, UsageErrorsEndWithStatusTwoAndDoNothing) {
 
     const ProgramRun help = Run({"--help"});
     EXPECT_EQ(help.status, kSuccess);
-    for (const char* subcommand : {"list", "detect", "get", "set", "dump", "transfer", "gpio", "adc", "dac", "config",
-                                   "reset"}) {
+    for (const char* subcommand :
+         {"list", "detect", "get", "set", "dump", "transfer", "gpio", "adc", "dac", "config", "reset"}) {
         EXPECT_NE(help.out.find(std::string("\n  ") + subcommand + " "), std::string::npos) << subcommand;
     }
     const ProgramRun detectHelp = Run({"detect", "--help"});

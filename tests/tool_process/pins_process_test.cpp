@@ -9,8 +9,9 @@ class PinsProcessTest : public ToolProcessTest {
 protected:
     void SetUp() override {
         ToolProcessTest::SetUp();
-        WriteBench("chip\n  gp pin=0 direction=out value=1\n  gp pin=1 direction=in level=1\n"
-                   "  gp pin=2 designation=2\n");
+        WriteBench(
+            "chip\n  gp pin=0 direction=out value=1\n  gp pin=1 direction=in level=1\n"
+            "  gp pin=2 designation=2\n");
     }
 };
 
@@ -45,8 +46,9 @@ TEST_F(PinsProcessTest, GpioShowsAndSetsThePins) {
 }
 
 TEST_F(PinsProcessTest, AdcAndDacInVolts) {
-    EXPECT_RUN(Run({"adc"}), "ADC reference 0 (5.000 V)\nchannel 1: 0 (0.000 V)\nchannel 2: 0 (0.000 V)\n"
-                             "channel 3: 0 (0.000 V)\n",
+    EXPECT_RUN(Run({"adc"}),
+               "ADC reference 0 (5.000 V)\nchannel 1: 0 (0.000 V)\nchannel 2: 0 (0.000 V)\n"
+               "channel 3: 0 (0.000 V)\n",
                kSuccess);
     const nlohmann::json adc = RunJson({"adc", "-R", "2"});
     EXPECT_EQ(adc["reference"]["number"], 2);

@@ -29,8 +29,8 @@ int SlaveAccess::ReadRegisters(std::uint8_t reg, std::size_t count, bool pec, st
         return KELVANE_E_ARGUMENT_3;
     }
     data.assign(count, 0);
-    return library_.SmbReadBlock(static_cast<unsigned char>(address7_ << 1), data.data(),
-                                 static_cast<unsigned>(count), speed_, pec ? 1 : 0, reg);
+    return library_.SmbReadBlock(static_cast<unsigned char>(address7_ << 1), data.data(), static_cast<unsigned>(count),
+                                 speed_, pec ? 1 : 0, reg);
 }
 
 int SlaveAccess::ReadSmbusBlock(std::uint8_t reg, bool pec, std::vector<std::uint8_t>& data) const {

@@ -44,8 +44,10 @@ int Reference(int result, const std::string& what) {
 class AnalogCommand : public Command {
 protected:
     void AddReferenceOptions() {
-        subcommand_->add_option("-R,--reference", reference_, "set the voltage reference first, 0 to 3")->type_name("N");
-        subcommand_->add_option("--supply", supply_, "the supply voltage, for reference 0 (default 5.0)")->type_name("VOLTS");
+        subcommand_->add_option("-R,--reference", reference_, "set the voltage reference first, 0 to 3")
+            ->type_name("N");
+        subcommand_->add_option("--supply", supply_, "the supply voltage, for reference 0 (default 5.0)")
+            ->type_name("VOLTS");
     }
 
     void PrepareReference() {
@@ -141,7 +143,8 @@ public:
         document["reference"] = ReferenceJson(reference);
         document["value"] = value;
         document["volts"] = volts;
-        session.Out().Line("DAC " + std::to_string(value) + " of 31, " + ReferenceText(reference) + ": " + Volts(volts));
+        session.Out().Line("DAC " + std::to_string(value) + " of 31, " + ReferenceText(reference) + ": " +
+                           Volts(volts));
     }
 
 private:

@@ -40,11 +40,11 @@ std::string Joined(const std::vector<std::string>& keys) {
 class ConfigCommand : public Command {
 public:
     void Add(CLI::App& program) override {
-        subcommand_ = AddSubcommand(
-            program, "config", "config show | export FILE | apply FILE", "the chip's configuration as a file",
-            "The chip's whole configuration (USB identifiers and strings, power,\n"
-            "power-up pins and levels, interrupt, clock, DAC and ADC, protection) as a\n"
-            "TOML file that people edit; docs/kelvane-tool.md describes its keys.");
+        subcommand_ = AddSubcommand(program, "config", "config show | export FILE | apply FILE",
+                                    "the chip's configuration as a file",
+                                    "The chip's whole configuration (USB identifiers and strings, power,\n"
+                                    "power-up pins and levels, interrupt, clock, DAC and ADC, protection) as a\n"
+                                    "TOML file that people edit; docs/kelvane-tool.md describes its keys.");
         subcommand_->require_subcommand(1);
         show_ = AddSubcommand(*subcommand_, "show", "config show", "prints the configuration",
                               "Prints the chip's configuration as config export writes it.");
@@ -66,8 +66,7 @@ public:
         apply_->add_option("FILE", file_, "the file to apply")->required()->type_name("");
         apply_->add_option("--password", password_, "the access password of a password-protected chip (8 bytes)")
             ->type_name("PW");
-        apply_->add_option("--serial-pattern", pattern_,
-                           "serial numbers for the chips set up, e.g. LAB-{n:04}")
+        apply_->add_option("--serial-pattern", pattern_, "serial numbers for the chips set up, e.g. LAB-{n:04}")
             ->type_name("PATTERN");
         apply_->add_option("--start", start_, "the number for the first chip (default 1)")->type_name("N");
         apply_->add_flag("--all", all_, "apply the file to every attached chip in turn");
@@ -147,7 +146,8 @@ private:
                     throw;
                 }
                 ++notSetUp;
-                document["chips"].push_back({{"index", indexes[i]}, {"status", "failed"}, {"error", failure.Message()}});
+                document["chips"].push_back(
+                    {{"index", indexes[i]}, {"status", "failed"}, {"error", failure.Message()}});
                 session.Out().Line("chip " + std::to_string(indexes[i]) + ": failed: " + failure.Message());
             }
         }
@@ -201,8 +201,9 @@ private:
         if (outcome.resetNeeded && reset_) {
             toReset.push_back(chip.path);
         } else if (outcome.resetNeeded) {
-            session.Out().Line(name + ": the new USB identifiers or protection take effect when the chip is reset "
-                                      "(kelvane reset, or config apply --reset)");
+            session.Out().Line(name +
+                               ": the new USB identifiers or protection take effect when the chip is reset "
+                               "(kelvane reset, or config apply --reset)");
         }
         return true;
     }

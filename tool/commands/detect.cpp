@@ -18,14 +18,14 @@ namespace {
 class DetectCommand : public Command {
 public:
     void Add(CLI::App& program) override {
-        subcommand_ = AddSubcommand(
-            program, "detect", "detect [-q|-r] [-a] [FIRST LAST]", "the slaves on the bus, in i2cdetect's grid",
-            "Probes each address from 0x08 to 0x77 (0x00 to 0x7f with -a, or FIRST to\n"
-            "LAST) with one transfer and prints i2cdetect's grid: the address where a\n"
-            "slave acknowledges, -- where none does. The probe is a write of no data\n"
-            "bytes, except at 0x30-0x37 and 0x50-0x5f, where a write could change an\n"
-            "EEPROM's address pointer or write protection: there it is a read of one\n"
-            "byte. -q writes and -r reads at every address.");
+        subcommand_ = AddSubcommand(program, "detect", "detect [-q|-r] [-a] [FIRST LAST]",
+                                    "the slaves on the bus, in i2cdetect's grid",
+                                    "Probes each address from 0x08 to 0x77 (0x00 to 0x7f with -a, or FIRST to\n"
+                                    "LAST) with one transfer and prints i2cdetect's grid: the address where a\n"
+                                    "slave acknowledges, -- where none does. The probe is a write of no data\n"
+                                    "bytes, except at 0x30-0x37 and 0x50-0x5f, where a write could change an\n"
+                                    "EEPROM's address pointer or write protection: there it is a read of one\n"
+                                    "byte. -q writes and -r reads at every address.");
         subcommand_->add_flag("-q", write_, "probe every address with a write of no data bytes");
         subcommand_->add_flag("-r", read_, "probe every address with a read of one byte");
         subcommand_->add_flag("-a", all_, "scan 0x00-0x7f");

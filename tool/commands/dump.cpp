@@ -87,21 +87,18 @@ std::string WordGrid(const Values& values, unsigned first, unsigned last) {
 class DumpCommand : public Command {
 public:
     void Add(CLI::App& program) override {
-        subcommand_ = AddSubcommand(
-            program, "dump", "dump [-r FIRST-LAST] [-a] ADDR [MODE]", "the slave's registers, as i2cdump",
-            "Reads registers 0x00 to 0xff (FIRST to LAST with -r) of the slave at ADDR\n"
-            "and prints them in i2cdump's layout: 16 bytes a row with their\n"
-            "characters, or 8 words a row. MODE is b (each register a byte read, the\n"
-            "default), w (each register a word read), s (the SMBus block of register\n"
-            "0; not with -r) or i (I2C block reads of 32 bytes); p after b, w or s\n"
-            "checks the packet error codes. XX marks a register that cannot be read.");
+        subcommand_ =
+            AddSubcommand(program, "dump", "dump [-r FIRST-LAST] [-a] ADDR [MODE]", "the slave's registers, as i2cdump",
+                          "Reads registers 0x00 to 0xff (FIRST to LAST with -r) of the slave at ADDR\n"
+                          "and prints them in i2cdump's layout: 16 bytes a row with their\n"
+                          "characters, or 8 words a row. MODE is b (each register a byte read, the\n"
+                          "default), w (each register a word read), s (the SMBus block of register\n"
+                          "0; not with -r) or i (I2C block reads of 32 bytes); p after b, w or s\n"
+                          "checks the packet error codes. XX marks a register that cannot be read.");
         subcommand_->add_option("-r", range_, "only the registers FIRST to LAST (not with mode s)")
             ->type_name("FIRST-LAST");
         subcommand_->add_flag("-a", all_, "allow the addresses 0x00-0x07 and 0x78-0x7f");
-        subcommand_->add_option("ARGUMENTS", arguments_, "ADDR [MODE]")
-            ->type_name("")
-            ->required()
-            ->expected(1, 2);
+        subcommand_->add_option("ARGUMENTS", arguments_, "ADDR [MODE]")->type_name("")->required()->expected(1, 2);
     }
 
     void Prepare() override {
@@ -109,7 +106,8 @@ public:
         if (arguments_.size() == 2) {
             const std::optional<AccessMode> mode = ParseAccessMode(arguments_[1]);
             if (!mode) {
-                throw UsageError("dump: MODE must be b, w, s or i, with p after b, w or s (got '" + arguments_[1] + "')");
+                throw UsageError("dump: MODE must be b, w, s or i, with p after b, w or s (got '" + arguments_[1] +
+                                 "')");
             }
             mode_ = *mode;
         }
@@ -174,8 +172,8 @@ public:
         for (const int value : values) {
             document["values"].push_back(value < 0 ? nlohmann::json(nullptr) : nlohmann::json(value));
         }
-        std::string grid = mode_.size == AccessMode::Size::kWord ? WordGrid(values, first_, last_)
-                                                                 : ByteGrid(values, first_, last_);
+        std::string grid =
+            mode_.size == AccessMode::Size::kWord ? WordGrid(values, first_, last_) : ByteGrid(values, first_, last_);
         grid.pop_back();
         session.Out().Line(grid);
     }

@@ -16,14 +16,14 @@ namespace {
 class GetCommand : public Command {
 public:
     void Add(CLI::App& program) override {
-        subcommand_ = AddSubcommand(
-            program, "get", "get [-a] ADDR [REG [MODE [LENGTH]]]", "reads a register, as i2cget",
-            "Reads register REG (0x00 to 0xff) of the slave at 7-bit address ADDR: the\n"
-            "register is written and the read follows with a repeated start. MODE is\n"
-            "b (a byte, the default), w (a word, low byte first), s (an SMBus block:\n"
-            "count byte, then data) or i (an I2C block of LENGTH bytes, 1 to 32,\n"
-            "default 32); p after b, w or s checks the packet error code. Without REG\n"
-            "one byte is read from the slave. Prints 0x.. values as i2cget does.");
+        subcommand_ =
+            AddSubcommand(program, "get", "get [-a] ADDR [REG [MODE [LENGTH]]]", "reads a register, as i2cget",
+                          "Reads register REG (0x00 to 0xff) of the slave at 7-bit address ADDR: the\n"
+                          "register is written and the read follows with a repeated start. MODE is\n"
+                          "b (a byte, the default), w (a word, low byte first), s (an SMBus block:\n"
+                          "count byte, then data) or i (an I2C block of LENGTH bytes, 1 to 32,\n"
+                          "default 32); p after b, w or s checks the packet error code. Without REG\n"
+                          "one byte is read from the slave. Prints 0x.. values as i2cget does.");
         subcommand_->add_flag("-a", all_, "allow the addresses 0x00-0x07 and 0x78-0x7f");
         subcommand_->add_option("ARGUMENTS", arguments_, "ADDR [REG [MODE [LENGTH]]]")
             ->type_name("")
@@ -39,7 +39,8 @@ public:
         if (arguments_.size() >= 3) {
             const std::optional<AccessMode> mode = ParseAccessMode(arguments_[2]);
             if (!mode) {
-                throw UsageError("get: MODE must be b, w, s or i, with p after b, w or s (got '" + arguments_[2] + "')");
+                throw UsageError("get: MODE must be b, w, s or i, with p after b, w or s (got '" + arguments_[2] +
+                                 "')");
             }
             mode_ = *mode;
         }

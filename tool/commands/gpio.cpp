@@ -36,13 +36,13 @@ Pins ReadPins(const Library& library) {
 class GpioCommand : public Command {
 public:
     void Add(CLI::App& program) override {
-        subcommand_ = AddSubcommand(
-            program, "gpio", "gpio [PIN [in|out [0|1]]]", "the GP pins; a pin as a GPIO input or output",
-            "Shows the four GP pins (or PIN, 0 to 3): designation (gpio, or the code\n"
-            "of another function), direction and level. With a direction, PIN becomes\n"
-            "a GPIO input or output in the runtime settings (the power-up settings\n"
-            "are the configuration file's); an output is driven at the given level,\n"
-            "or at the level it had.");
+        subcommand_ =
+            AddSubcommand(program, "gpio", "gpio [PIN [in|out [0|1]]]", "the GP pins; a pin as a GPIO input or output",
+                          "Shows the four GP pins (or PIN, 0 to 3): designation (gpio, or the code\n"
+                          "of another function), direction and level. With a direction, PIN becomes\n"
+                          "a GPIO input or output in the runtime settings (the power-up settings\n"
+                          "are the configuration file's); an output is driven at the given level,\n"
+                          "or at the level it had.");
         subcommand_->add_option("ARGUMENTS", arguments_, "[PIN [in|out [0|1]]]")->expected(0, 3)->type_name("");
     }
 
@@ -89,8 +89,11 @@ public:
             }
             const auto p = static_cast<std::size_t>(pin);
             const bool gpio = pins.designation[p] == 0;
-            nlohmann::json entry{{"pin", pin}, {"designation", pins.designation[p]}, {"gpio", gpio},
-                                 {"direction", nullptr}, {"level", nullptr}};
+            nlohmann::json entry{{"pin", pin},
+                                 {"designation", pins.designation[p]},
+                                 {"gpio", gpio},
+                                 {"direction", nullptr},
+                                 {"level", nullptr}};
             std::string direction = "-";
             std::string level = "-";
             if (gpio) {

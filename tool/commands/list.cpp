@@ -47,8 +47,8 @@ public:
         document["chips"] = nlohmann::json::array();
         const std::vector<ChipInfo> chips = session.AllChips();
         if (chips.empty()) {
-            session.Out().Line("no chips found (VID " + Hex4(settings.vendorId) + ", PID " +
-                               Hex4(settings.productId) + ")");
+            session.Out().Line("no chips found (VID " + Hex4(settings.vendorId) + ", PID " + Hex4(settings.productId) +
+                               ")");
             return;
         }
         session.Out().Line(Row("index", "serial", "firmware", "hardware", "path"));

@@ -28,15 +28,15 @@ std::string ValuesText(AccessMode mode, const std::vector<std::uint8_t>& bytes) 
 class SetCommand : public Command {
 public:
     void Add(CLI::App& program) override {
-        subcommand_ = AddSubcommand(
-            program, "set", "set [-m MASK] [-r] [-a] ADDR REG [VALUE...] [MODE]", "writes a register, as i2cset",
-            "Writes REG and the value(s) to the slave at ADDR in one I2C write. MODE is\n"
-            "b (a byte, the default), w (a word, low byte first), s (an SMBus block:\n"
-            "count byte, then the values) or i (an I2C block); s and i take 1 to 32\n"
-            "values; p after b, w or s adds the packet error code. Without VALUE only\n"
-            "REG is written (i2cset's short write). -m MASK writes only the bits set\n"
-            "in MASK and keeps the others as read (b and w); -r reads the register\n"
-            "back and fails when it differs.");
+        subcommand_ = AddSubcommand(program, "set", "set [-m MASK] [-r] [-a] ADDR REG [VALUE...] [MODE]",
+                                    "writes a register, as i2cset",
+                                    "Writes REG and the value(s) to the slave at ADDR in one I2C write. MODE is\n"
+                                    "b (a byte, the default), w (a word, low byte first), s (an SMBus block:\n"
+                                    "count byte, then the values) or i (an I2C block); s and i take 1 to 32\n"
+                                    "values; p after b, w or s adds the packet error code. Without VALUE only\n"
+                                    "REG is written (i2cset's short write). -m MASK writes only the bits set\n"
+                                    "in MASK and keeps the others as read (b and w); -r reads the register\n"
+                                    "back and fails when it differs.");
         subcommand_->add_option("-m", mask_, "write only the bits set in MASK (modes b and w)")->type_name("MASK");
         subcommand_->add_flag("-r", readBack_, "read the register back and fail when it differs");
         subcommand_->add_flag("-a", all_, "allow the addresses 0x00-0x07 and 0x78-0x7f");

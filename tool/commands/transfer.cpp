@@ -15,22 +15,19 @@ namespace {
 class TransferCommand : public Command {
 public:
     void Add(CLI::App& program) override {
-        subcommand_ = AddSubcommand(
-            program, "transfer", "transfer [--allow-stop] [-a] DESC [DATA]...", "I2C messages, as i2ctransfer",
-            "Runs i2ctransfer's messages and prints a line per read message. DESC is\n"
-            "{r|w}LENGTH[@ADDR]: a read or write of LENGTH bytes at ADDR, or at the\n"
-            "address of the message before. A write's LENGTH data bytes follow it; a\n"
-            "byte with the suffix = (the same), + (counting up) or - (counting down)\n"
-            "fills the rest of its message. The chip runs one write, one read, or a\n"
-            "write of one byte followed by a read of the same address (a register\n"
-            "read, with a repeated start) as one transfer; other sequences are refused\n"
-            "unless --allow-stop runs them one after another with a stop between.");
+        subcommand_ = AddSubcommand(program, "transfer", "transfer [--allow-stop] [-a] DESC [DATA]...",
+                                    "I2C messages, as i2ctransfer",
+                                    "Runs i2ctransfer's messages and prints a line per read message. DESC is\n"
+                                    "{r|w}LENGTH[@ADDR]: a read or write of LENGTH bytes at ADDR, or at the\n"
+                                    "address of the message before. A write's LENGTH data bytes follow it; a\n"
+                                    "byte with the suffix = (the same), + (counting up) or - (counting down)\n"
+                                    "fills the rest of its message. The chip runs one write, one read, or a\n"
+                                    "write of one byte followed by a read of the same address (a register\n"
+                                    "read, with a repeated start) as one transfer; other sequences are refused\n"
+                                    "unless --allow-stop runs them one after another with a stop between.");
         subcommand_->add_flag("--allow-stop", allowStop_, "run the messages one after another, with a stop between");
         subcommand_->add_flag("-a", all_, "allow the addresses 0x00-0x07 and 0x78-0x7f");
-        subcommand_->add_option("MESSAGES", arguments_, "DESC [DATA]...")
-            ->required()
-            ->expected(1, -1)
-            ->type_name("");
+        subcommand_->add_option("MESSAGES", arguments_, "DESC [DATA]...")->required()->expected(1, -1)->type_name("");
     }
 
     void Prepare() override {
@@ -68,9 +65,9 @@ public:
 private:
     static void Report(Session& session, const Message& message) {
         session.Out().Document()["messages"].push_back({{"direction", message.read ? "read" : "write"},
-                                                         {"address", message.address},
-                                                         {"length", message.length},
-                                                         {"data", message.data}});
+                                                        {"address", message.address},
+                                                        {"length", message.length},
+                                                        {"data", message.data}});
         if (!message.read) {
             return;
         }

@@ -65,9 +65,9 @@ dynload::LoadedLibrary* LoadDefault() {
 }  // namespace
 
 const char* BindEntryPoints(const std::function<dynload::AnyEntryPoint(const char* name)>& lookup, Library& library) {
-#define KELVANE_TOOL_RESOLVE(name)                     \
-    if (!Resolve(lookup, #name, library.name)) {        \
-        return #name;                                   \
+#define KELVANE_TOOL_RESOLVE(name)               \
+    if (!Resolve(lookup, #name, library.name)) { \
+        return #name;                            \
     }
     KELVANE_TOOL_ENTRY_POINTS(KELVANE_TOOL_RESOLVE)
 #undef KELVANE_TOOL_RESOLVE

@@ -14,27 +14,28 @@
 namespace kelvane::tool {
 
 // The exports the program calls, in the order they are looked up.
-#define KELVANE_TOOL_ENTRY_POINTS(X)                                                                          \
-    X(DllInitCustom) X(GetConnectionStatus) X(GetDevCount) X(SelectDev) X(GetSelectedDevInfo)                 \
-    X(GetSerialNumber) X(GetFirmwareVersion) X(GetHardwareVersion) X(ResetDevice)                             \
-    X(WriteI2cData) X(ReadI2cData) X(SmbReadBlock)                                                            \
-    X(GetGpPinConfiguration) X(SetGpPinConfiguration) X(ReadGpioPinValue)                                     \
-    X(GetAdcData) X(GetAdcVoltageReference) X(SetAdcVoltageReference)                                        \
-    X(GetDacVoltageReference) X(SetDacVoltageReference) X(GetDacValue) X(SetDacValue)                         \
-    X(GetUsbVid) X(GetUsbPid) X(SetUsbVidPid)                                                                 \
-    X(GetUsbStringManufacturer) X(SetUsbStringManufacturer) X(GetUsbStringDescriptor)                         \
-    X(SetUsbStringDescriptor) X(SetSerialNumber)                                                              \
-    X(GetSerialNumberEnumerationEnable) X(SetSerialNumberEnumerationEnable)                                   \
-    X(GetUsbPowerSource) X(SetUsbPowerSource) X(GetUsbCurrentRequirement) X(SetUsbCurrentRequirement)         \
-    X(GetUsbRemoteWakeupEnable) X(SetUsbRemoteWakeupEnable)                                                   \
-    X(GetInitialPinValueLedUartRx) X(SetInitialPinValueLedUartRx)                                             \
-    X(GetInitialPinValueLedUartTx) X(SetInitialPinValueLedUartTx)                                             \
-    X(GetInitialPinValueLedI2c) X(SetInitialPinValueLedI2c) X(GetInitialPinValueSspnd)                        \
-    X(SetInitialPinValueSspnd) X(GetInitialPinValueUsbcfg) X(SetInitialPinValueUsbcfg)                        \
-    X(GetInterruptPinMode) X(SetInterruptPinMode) X(GetClockPinDividerValue) X(GetClockPinDutyCycle)          \
-    X(SetClockPinConfiguration)                                                                               \
-    X(GetFlashProtectionState) X(SetFlashPermanentLock) X(SetFlashPasswordProtection)                         \
-    X(SetFlashProtectionOff) X(EnterAccessPassword)
+#define KELVANE_TOOL_ENTRY_POINTS(X)                                                                                   \
+    X(DllInitCustom)                                                                                                   \
+    X(GetConnectionStatus) X(GetDevCount) X(SelectDev) X(GetSelectedDevInfo) X(GetSerialNumber) X(GetFirmwareVersion)  \
+        X(GetHardwareVersion) X(ResetDevice) X(WriteI2cData) X(ReadI2cData) X(SmbReadBlock) X(GetGpPinConfiguration)   \
+            X(SetGpPinConfiguration) X(ReadGpioPinValue) X(GetAdcData) X(GetAdcVoltageReference)                       \
+                X(SetAdcVoltageReference) X(GetDacVoltageReference) X(SetDacVoltageReference) X(GetDacValue) X(        \
+                    SetDacValue) X(GetUsbVid) X(GetUsbPid) X(SetUsbVidPid) X(GetUsbStringManufacturer)                 \
+                    X(SetUsbStringManufacturer) X(GetUsbStringDescriptor) X(SetUsbStringDescriptor) X(SetSerialNumber) \
+                        X(GetSerialNumberEnumerationEnable) X(SetSerialNumberEnumerationEnable) X(GetUsbPowerSource)   \
+                            X(SetUsbPowerSource) X(GetUsbCurrentRequirement) X(SetUsbCurrentRequirement)               \
+                                X(GetUsbRemoteWakeupEnable) X(SetUsbRemoteWakeupEnable) X(GetInitialPinValueLedUartRx) \
+                                    X(SetInitialPinValueLedUartRx) X(GetInitialPinValueLedUartTx)                      \
+                                        X(SetInitialPinValueLedUartTx) X(GetInitialPinValueLedI2c)                     \
+                                            X(SetInitialPinValueLedI2c) X(GetInitialPinValueSspnd)                     \
+                                                X(SetInitialPinValueSspnd) X(GetInitialPinValueUsbcfg)                 \
+                                                    X(SetInitialPinValueUsbcfg) X(GetInterruptPinMode)                 \
+                                                        X(SetInterruptPinMode) X(GetClockPinDividerValue)              \
+                                                            X(GetClockPinDutyCycle) X(SetClockPinConfiguration)        \
+                                                                X(GetFlashProtectionState) X(SetFlashPermanentLock)    \
+                                                                    X(SetFlashPasswordProtection)                      \
+                                                                        X(SetFlashProtectionOff)                       \
+                                                                            X(EnterAccessPassword)
 
 struct Library {
 #define KELVANE_TOOL_ENTRY_POINT_MEMBER(name) decltype(&::name) name = nullptr;

@@ -16,8 +16,8 @@ constexpr std::uint32_t kLastIndex = 63;
 }  // namespace
 
 void AddCommonOptions(CLI::App& program, CommonOptions& options) {
-    options.serialOption = program.add_option("-s,--serial", options.serial, "the chip with this serial number")
-                               ->type_name("SN");
+    options.serialOption =
+        program.add_option("-s,--serial", options.serial, "the chip with this serial number")->type_name("SN");
     options.indexOption =
         program.add_option("-i,--index", options.index, "the chip at this index of 'list' (default 0)")->type_name("N");
     options.serialOption->excludes(options.indexOption);
@@ -27,9 +27,10 @@ void AddCommonOptions(CLI::App& program, CommonOptions& options) {
         ->type_name("HZ");
     program.add_flag("--json", options.json, "one JSON document on standard output");
     program.add_flag("-y,--yes", options.yes, "accepted, as in i2c-tools; nothing asks questions");
-    options.libraryOption = program.add_option("--library", options.library,
-                                               "the library file, or 'virtual' for the virtual-chip flavour "
-                                               "(default: KELVANE_LIBRARY, else beside the program)")
+    options.libraryOption = program
+                                .add_option("--library", options.library,
+                                            "the library file, or 'virtual' for the virtual-chip flavour "
+                                            "(default: KELVANE_LIBRARY, else beside the program)")
                                 ->type_name("PATH");
 }
 

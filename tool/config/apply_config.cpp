@@ -52,21 +52,31 @@ std::vector<Setter> Setters() {
     }
     return {
         {{"usb.manufacturer"},
-         [](const Library& l, const Config& c) { return WriteString(l.SetUsbStringManufacturer, Text(c, "usb.manufacturer")); }},
+         [](const Library& l, const Config& c) {
+             return WriteString(l.SetUsbStringManufacturer, Text(c, "usb.manufacturer"));
+         }},
         {{"usb.product"},
-         [](const Library& l, const Config& c) { return WriteString(l.SetUsbStringDescriptor, Text(c, "usb.product")); }},
-        {{"usb.serial"}, [](const Library& l, const Config& c) { return WriteString(l.SetSerialNumber, Text(c, "usb.serial")); }},
+         [](const Library& l, const Config& c) {
+             return WriteString(l.SetUsbStringDescriptor, Text(c, "usb.product"));
+         }},
+        {{"usb.serial"},
+         [](const Library& l, const Config& c) { return WriteString(l.SetSerialNumber, Text(c, "usb.serial")); }},
         {{"usb.serial_enumeration"},
          [](const Library& l, const Config& c) {
              return l.SetSerialNumberEnumerationEnable(Flag(c, "usb.serial_enumeration") ? 1 : 0);
          }},
         // The power source replaces the whole attributes byte, remote
         // wake-up included: wake-up is written after it.
-        {{"usb.power"}, [](const Library& l, const Config& c) { return l.SetUsbPowerSource(Text(c, "usb.power") == "self" ? 1 : 0); }},
+        {{"usb.power"},
+         [](const Library& l, const Config& c) { return l.SetUsbPowerSource(Text(c, "usb.power") == "self" ? 1 : 0); }},
         {{"usb.current_ma"},
-         [](const Library& l, const Config& c) { return l.SetUsbCurrentRequirement(static_cast<int>(Integer(c, "usb.current_ma"))); }},
+         [](const Library& l, const Config& c) {
+             return l.SetUsbCurrentRequirement(static_cast<int>(Integer(c, "usb.current_ma")));
+         }},
         {{"usb.remote_wakeup"},
-         [](const Library& l, const Config& c) { return l.SetUsbRemoteWakeupEnable(Flag(c, "usb.remote_wakeup") ? 1 : 0); }},
+         [](const Library& l, const Config& c) {
+             return l.SetUsbRemoteWakeupEnable(Flag(c, "usb.remote_wakeup") ? 1 : 0);
+         }},
         {pinKeys,
          [](const Library& l, const Config& c) {
              std::array<unsigned char, 4> designation{};
@@ -81,27 +91,44 @@ std::vector<Setter> Setters() {
              return l.SetGpPinConfiguration(kBoth, designation.data(), direction.data(), value.data());
          }},
         {{"initial.led_uart_rx"},
-         [](const Library& l, const Config& c) { return l.SetInitialPinValueLedUartRx(static_cast<int>(Integer(c, "initial.led_uart_rx"))); }},
+         [](const Library& l, const Config& c) {
+             return l.SetInitialPinValueLedUartRx(static_cast<int>(Integer(c, "initial.led_uart_rx")));
+         }},
         {{"initial.led_uart_tx"},
-         [](const Library& l, const Config& c) { return l.SetInitialPinValueLedUartTx(static_cast<int>(Integer(c, "initial.led_uart_tx"))); }},
+         [](const Library& l, const Config& c) {
+             return l.SetInitialPinValueLedUartTx(static_cast<int>(Integer(c, "initial.led_uart_tx")));
+         }},
         {{"initial.led_i2c"},
-         [](const Library& l, const Config& c) { return l.SetInitialPinValueLedI2c(static_cast<int>(Integer(c, "initial.led_i2c"))); }},
+         [](const Library& l, const Config& c) {
+             return l.SetInitialPinValueLedI2c(static_cast<int>(Integer(c, "initial.led_i2c")));
+         }},
         {{"initial.sspnd"},
-         [](const Library& l, const Config& c) { return l.SetInitialPinValueSspnd(static_cast<int>(Integer(c, "initial.sspnd"))); }},
+         [](const Library& l, const Config& c) {
+             return l.SetInitialPinValueSspnd(static_cast<int>(Integer(c, "initial.sspnd")));
+         }},
         {{"initial.usbcfg"},
-         [](const Library& l, const Config& c) { return l.SetInitialPinValueUsbcfg(static_cast<int>(Integer(c, "initial.usbcfg"))); }},
+         [](const Library& l, const Config& c) {
+             return l.SetInitialPinValueUsbcfg(static_cast<int>(Integer(c, "initial.usbcfg")));
+         }},
         {{"interrupt.mode"},
-         [](const Library& l, const Config& c) { return l.SetInterruptPinMode(kBoth, static_cast<int>(Integer(c, "interrupt.mode"))); }},
+         [](const Library& l, const Config& c) {
+             return l.SetInterruptPinMode(kBoth, static_cast<int>(Integer(c, "interrupt.mode")));
+         }},
         {{"clock.divider", "clock.duty_cycle"},
          [](const Library& l, const Config& c) {
              return l.SetClockPinConfiguration(kBoth, static_cast<int>(Integer(c, "clock.divider")),
                                                static_cast<int>(Integer(c, "clock.duty_cycle")));
          }},
         {{"dac.reference"},
-         [](const Library& l, const Config& c) { return l.SetDacVoltageReference(static_cast<int>(Integer(c, "dac.reference"))); }},
-        {{"dac.value"}, [](const Library& l, const Config& c) { return l.SetDacValue(static_cast<int>(Integer(c, "dac.value"))); }},
+         [](const Library& l, const Config& c) {
+             return l.SetDacVoltageReference(static_cast<int>(Integer(c, "dac.reference")));
+         }},
+        {{"dac.value"},
+         [](const Library& l, const Config& c) { return l.SetDacValue(static_cast<int>(Integer(c, "dac.value"))); }},
         {{"adc.reference"},
-         [](const Library& l, const Config& c) { return l.SetAdcVoltageReference(static_cast<int>(Integer(c, "adc.reference"))); }},
+         [](const Library& l, const Config& c) {
+             return l.SetAdcVoltageReference(static_cast<int>(Integer(c, "adc.reference")));
+         }},
         // Last of the flash settings: the chip takes the new identifiers
         // when it is reset.
         {{"usb.vendor_id", "usb.product_id"},
@@ -161,8 +188,8 @@ enum class ProtectionChange { kNone, kPassword, kOff, kLock };
 ProtectionChange PlanProtection(const Config& file, const std::string& current, const ApplyOptions& options) {
     const auto stateKey = file.find(kProtectionState);
     const bool hasPassword = file.count(kProtectionPassword) != 0;
-    const std::string wanted = stateKey != file.end() ? std::get<std::string>(stateKey->second)
-                                                      : (hasPassword ? "password" : current);
+    const std::string wanted =
+        stateKey != file.end() ? std::get<std::string>(stateKey->second) : (hasPassword ? "password" : current);
     if (hasPassword && wanted != "password") {
         throw UsageError(std::string("config apply: ") + kProtectionPassword + " goes with " + kProtectionState +
                          " = \"password\"");
@@ -179,8 +206,9 @@ ProtectionChange PlanProtection(const Config& file, const std::string& current, 
     }
     if (wanted == "locked") {
         if (!options.yesLock) {
-            throw UsageError("config apply: the file locks the chip's flash settings for good; give --yes-lock to "
-                             "do that");
+            throw UsageError(
+                "config apply: the file locks the chip's flash settings for good; give --yes-lock to "
+                "do that");
         }
         return ProtectionChange::kLock;
     }
@@ -199,8 +227,8 @@ std::string Differences(const Config& wanted, const Config& read) {
             w->second == r->second) {
             continue;
         }
-        text += std::string(text.empty() ? "" : "; ") + key.name + " reads " + ValueText(key, r->second) +
-                ", not " + ValueText(key, w->second);
+        text += std::string(text.empty() ? "" : "; ") + key.name + " reads " + ValueText(key, r->second) + ", not " +
+                ValueText(key, w->second);
     }
     return text;
 }
@@ -238,8 +266,9 @@ ApplyOutcome ApplyConfig(const Library& library, const Config& file, const Apply
     CheckWritable(changed, desired);
     const ProtectionChange protection = PlanProtection(file, Text(current, kProtectionState), options);
 
-    const bool flashChanges = protection != ProtectionChange::kNone ||
-                              std::any_of(changed.begin(), changed.end(), [](const std::string& key) { return !IsRuntimeOnly(key); });
+    const bool flashChanges =
+        protection != ProtectionChange::kNone ||
+        std::any_of(changed.begin(), changed.end(), [](const std::string& key) { return !IsRuntimeOnly(key); });
     if (state == kPasswordState && flashChanges) {
         if (!options.password) {
             throw Failure("config apply: the chip is password-protected: give its password with --password");
@@ -270,8 +299,7 @@ ApplyOutcome ApplyConfig(const Library& library, const Config& file, const Apply
     }
 
     switch (protection) {
-        case ProtectionChange::kNone:
-            break;
+        case ProtectionChange::kNone: break;
         case ProtectionChange::kPassword:
             Check(library.SetFlashPasswordProtection(Text(file, kProtectionPassword).c_str()),
                   "config apply: setting the password");

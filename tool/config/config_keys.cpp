@@ -19,10 +19,13 @@ constexpr char kPinsComment[] =
     "power-up configuration of GP0 to GP3: designation 0 = GPIO, 1 to 4 the pin's other functions; direction "
     "\"in\" or \"out\"; the output value 0 or 1";
 
-#define KELVANE_PIN_KEYS(pin, comment)                                                          \
-    {"pins.gp" #pin ".designation", Type::kInteger, 0, 7, nullptr, false, comment, true},       \
-        {"pins.gp" #pin ".direction", Type::kString, 0, 0, kDirectionChoices, false, nullptr, true}, \
-        {"pins.gp" #pin ".value", Type::kInteger, 0, 1, nullptr, false, nullptr, true}
+// The three keys of a pin.
+// clang-format off
+#define KELVANE_PIN_KEYS(pin, comment)                                                               \
+    {"pins.gp" #pin ".designation", Type::kInteger, 0, 7, nullptr, false, comment, true},            \
+    {"pins.gp" #pin ".direction", Type::kString, 0, 0, kDirectionChoices, false, nullptr, true},     \
+    {"pins.gp" #pin ".value", Type::kInteger, 0, 1, nullptr, false, nullptr, true}
+// clang-format on
 
 const std::vector<ConfigKey> kKeys = {
     {"usb.vendor_id", Type::kInteger, 0, 0xFFFF, nullptr, true,
@@ -32,8 +35,8 @@ const std::vector<ConfigKey> kKeys = {
      "USB strings, at most 30 UTF-16 characters each", true},
     {"usb.product", Type::kString, 0, kChipString, nullptr, false, nullptr, true},
     {"usb.serial", Type::kString, 0, kChipString, nullptr, false, nullptr, true},
-    {"usb.serial_enumeration", Type::kBool, 0, 1, nullptr, false,
-     "whether the chip presents its serial number on USB", true},
+    {"usb.serial_enumeration", Type::kBool, 0, 1, nullptr, false, "whether the chip presents its serial number on USB",
+     true},
     {"usb.power", Type::kString, 0, 0, kPowerChoices, false, "power source: \"bus\" or \"self\"", true},
     {"usb.current_ma", Type::kInteger, 0, 510, nullptr, false, "current requirement in mA: even, 100 to 500", true},
     {"usb.remote_wakeup", Type::kBool, 0, 1, nullptr, false, nullptr, true},
@@ -121,8 +124,7 @@ std::string CheckValue(const ConfigKey& key, const ConfigValue& value) {
             }
             return {};
         }
-        case Type::kBool:
-            return std::holds_alternative<bool>(value) ? std::string() : "true or false is needed";
+        case Type::kBool: return std::holds_alternative<bool>(value) ? std::string() : "true or false is needed";
         case Type::kString: {
             const auto* text = std::get_if<std::string>(&value);
             if (text == nullptr) {

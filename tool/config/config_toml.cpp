@@ -114,9 +114,7 @@ class FileReader {
 public:
     explicit FileReader(const std::string& fileName) : fileName_(fileName) {}
 
-    [[noreturn]] void Refuse(const std::string& problem) const {
-        throw UsageError(fileName_ + ": " + problem);
-    }
+    [[noreturn]] void Refuse(const std::string& problem) const { throw UsageError(fileName_ + ": " + problem); }
 
     void Table(const toml::table& table, const std::string& prefix, Config& config) const {
         for (const auto& [name, value] : table) {
