@@ -164,6 +164,11 @@ TEST_F(BusProcessTest, SetWritesWithMaskAndReadBack) {
                   "set: read back of register 0x10 at 0x0b: Wrong PEC (SMBus only) (-12)");
     EXPECT_RUN(Run({"get", "0x0b", "0x10", "i", "1"}), "0x77\n", kSuccess);
     ExpectFailure(Run({"set", "-r", "0x0b", "0x10", "0x66"}), kFailed, "wrote 0x66, read back 0x77");
+    // An SMBus block with its count and PEC, read back as a block (the count
+    // byte first, then count, block and PEC in one read).
+    EXPECT_RUN(Run({"set", "-r", "0x0b", "0x20", "1", "2", "3", "sp"}),
+               "Values 0x01 0x02 0x03 written, readback matched\n", kSuccess);
+    EXPECT_RUN(Run({"get", "0x0b", "0x20", "i", "4"}), "0x03 0x01 0x02 0x03\n", kSuccess);
     // Write-protected data bytes are not acknowledged.
     WriteBench("chip\n  eeprom addr7=50 wp=on\n");
     ExpectFailure(Run({"set", "0x50", "0", "1"}), kFailed, "set: write of register 0x00 at 0x50");
