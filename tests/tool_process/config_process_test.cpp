@@ -22,12 +22,13 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
-// A line that holds a value and a # (a comment after a value), or empty.
+// A line that holds a # but does not begin with it (a comment after a
+// value), or empty.
 std::string CommentAfterAValue(const std::string& text) {
     std::size_t start = 0;
     for (std::size_t end = text.find('\n'); end != std::string::npos; start = end + 1, end = text.find('\n', start)) {
         const std::string line = text.substr(start, end - start);
-        if (line.find(" = ") != std::string::npos && line.find('#') != std::string::npos) {
+        if (line.rfind('#', 0) != 0 && line.find('#') != std::string::npos) {
             return line;
         }
     }
