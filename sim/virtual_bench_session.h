@@ -3,13 +3,14 @@
 // default bench when that variable is unset or empty), the chips' state
 // from the state file, and the state goes back to that file when the
 // session ends — with the process, after the program's last library call.
+// The chips move between ports as the bench's plug file says.
 #pragma once
 
 #include <string>
 
 #include "sim/bench.h"
 #include "sim/bench_description.h"
-#include "sim/sim_platform.h"
+#include "sim/plug_file.h"
 
 namespace kelvane::sim {
 
@@ -32,7 +33,7 @@ public:
 private:
     BenchDescription description_;
     Bench bench_;
-    SimPlatform platform_{bench_};
+    PlugFilePlatform platform_{bench_, description_.plugFile};
 };
 
 }  // namespace kelvane::sim
