@@ -3,6 +3,8 @@
 set -euo pipefail
 
 packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev python3-pytest)
+# The Python tests compare kelvane.SMBus with the common SMBus package.
+packages+=(python3-smbus2)
 # The fuzz targets (scripts/fuzz.sh): Clang 14 and its libFuzzer runtime.
 packages+=(clang libclang-rt-14-dev)
 # Installation and package checks: pkg-config files, dpkg-shlibdeps (and the
