@@ -52,9 +52,9 @@ from .errors import (
     UnsupportedError,
 )
 from .library import LIBRARY_NAME, LIBRARY_VARIABLE, Library, load_library
-from .smbus import SMBus, I2cFunc, i2c_msg
+from .smbus import I2cFunc, SMBus, i2c_msg
 # The CircuitPython-style modules, also reachable as attributes of the package.
-from . import analogio, board, busio, digitalio  # noqa: E402  (after the names they use)
+from . import analogio, board, busio, digitalio
 
 __version__ = "1.0.2"
 
