@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "i2c/pec.h"
-#include "i2c/smbus_pec.h"
 #include "sim/smbus_crc.h"
 
 namespace kelvane::testing {

@@ -7,8 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "i2c/read_sink.h"
-#include "i2c/write_stream.h"
+#include "i2c/streams.h"
 
 namespace kelvane::testing {
 namespace {
