@@ -6,7 +6,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/hidraw/monotonic_clock.h"
+#include "platform/hidraw/report_io.h"
 #include "kelvane.h"
 
 namespace kelvane::bench {

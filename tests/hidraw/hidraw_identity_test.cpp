@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "hidraw/fake_hidraw.h"
-#include "platform/hidraw/hid_device_name.h"
+#include "platform/hidraw/identity.h"
 
 namespace kelvane::platform {
 namespace {
