@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/windows/setup_api.h"
+#include "platform/windows/hid_enumeration.h"
 
 namespace kelvane::testing {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/windows/hardware_id.h"
+#include "platform/windows/hid_enumeration.h"
 #include "platform/windows/text_encoding.h"
 
 namespace kelvane::platform::windows {

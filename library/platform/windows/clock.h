@@ -1,3 +1,39 @@
+// Time in the Windows backend: the monotonic clock, the deadline of every
+// wait of a transfer, and millisecond pauses that end close to their
+// deadline.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/windows/win32.h"
+
+namespace kelvane::platform::windows {
+
+// ---- The clock --------------------------------------------------------------
+// The monotonic clock of the Windows backend: the performance counter, which
+// never goes back and does not follow changes of the wall clock.
+
+// Milliseconds of the performance counter.
+std::uint64_t MonotonicNowMs();
+
+// The performance counter in its own ticks, and the ticks per second.
+std::int64_t PerformanceTicks();
+std::int64_t PerformanceFrequency();
+
+// A point on the monotonic clock, a given number of milliseconds from now;
+// the bound of every wait of a transfer.
+class Deadline {
+public:
+    explicit Deadline(std::uint32_t limitMs);
+
+    // Milliseconds left, as a wait time-out (0 once the deadline is past).
+    std::uint32_t RemainingMs() const;
+
+private:
+    std::uint64_t endMs_;
+};
+
+// ---- Pauses -----------------------------------------------------------------
 // Millisecond pauses that end close to their deadline.
 //
 // The I2C engine paces its exchanges with pauses of a few milliseconds
@@ -17,13 +53,6 @@
 //    ends.
 // Either way a pause lasts at least its duration, measured on the
 // performance counter: a wait that ends early is continued for the rest.
-#pragma once
-
-#include <cstdint>
-
-#include "platform/windows/win32.h"
-
-namespace kelvane::platform::windows {
 
 class Pause {
 public:
