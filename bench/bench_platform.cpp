@@ -6,8 +6,8 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/hidraw/report_io.h"
 #include "kelvane.h"
+#include "platform/hidraw/report_io.h"
 
 namespace kelvane::bench {
 

@@ -7,8 +7,8 @@
 
 #include "sim/bench.h"
 #include "sim/eeprom_slave.h"
-#include "sim/smbus_device.h"
 #include "sim/sim_platform.h"
+#include "sim/smbus_device.h"
 
 namespace kelvane::bench {
 

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "cli_options.h"
-#include "console_output.h"
-#include "exit_codes.h"
+#include "binding/library_binding.h"
+#include "commands/exit_codes.h"
 #include "kelvane.h"
-#include "library_binding.h"
 #include "option_steps.h"
+#include "options/cli_options.h"
+#include "output/console_output.h"
 #include "program_frame.h"
 #include "support/i2c_fixture.h"
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "kelvane.h"
-#include "locale_arguments.h"
+#include "options/locale_arguments.h"
 #include "platform/platform.h"
 #include "sim/bench.h"
 #include "sim/bench_description.h"

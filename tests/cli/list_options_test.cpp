@@ -1,6 +1,6 @@
 // The list values of i2cW/smbW and of the three GPIO options, through the
 // parser.
-#include "parse_command_line.h"
+#include "options/command_line.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "parse_command_line.h"
+#include "options/command_line.h"
 
 #include <gtest/gtest.h>
 

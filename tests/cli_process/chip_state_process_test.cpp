@@ -2,7 +2,7 @@
 // and what the library makes of a state file it cannot use.
 #include <string>
 
-#include "exit_codes.h"
+#include "commands/exit_codes.h"
 #include "program_runner.h"
 
 namespace kelvane::testing {

@@ -2,7 +2,7 @@
 // number, on benches of none, one and two chips.
 #include <string>
 
-#include "exit_codes.h"
+#include "commands/exit_codes.h"
 #include "program_runner.h"
 
 namespace kelvane::testing {

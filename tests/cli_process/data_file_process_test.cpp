@@ -3,7 +3,7 @@
 // same command line appends to a file.
 #include <string>
 
-#include "exit_codes.h"
+#include "commands/exit_codes.h"
 #include "program_runner.h"
 
 namespace kelvane::testing {

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <string>
 
-#include "exit_codes.h"
-#include "help_pages.h"
+#include "commands/exit_codes.h"
+#include "help/help_pages.h"
 #include "program_runner.h"
 
 namespace kelvane::testing {

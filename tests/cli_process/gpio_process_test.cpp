@@ -3,7 +3,7 @@
 // output driving high.
 #include <string>
 
-#include "exit_codes.h"
+#include "commands/exit_codes.h"
 #include "program_runner.h"
 
 namespace kelvane::testing {

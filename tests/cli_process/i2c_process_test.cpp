@@ -2,7 +2,7 @@
 // what a write sends, and every way each of them fails.
 #include <string>
 
-#include "exit_codes.h"
+#include "commands/exit_codes.h"
 #include "program_runner.h"
 
 namespace kelvane::testing {

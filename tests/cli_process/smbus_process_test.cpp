@@ -2,7 +2,7 @@
 // checking (block length 4) at 7-bit address 0x0B.
 #include <string>
 
-#include "exit_codes.h"
+#include "commands/exit_codes.h"
 #include "program_runner.h"
 
 namespace kelvane::testing {
