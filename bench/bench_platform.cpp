@@ -1,4 +1,4 @@
-#include "bench/bench_platform.h"
+#include "bench_platform.h"
 
 #include <cstdio>
 #include <cstdlib>

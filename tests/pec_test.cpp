@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "i2c/pec.h"
-#include "sim/smbus_crc.h"
+#include "slaves/smbus_crc.h"
 
 namespace kelvane::testing {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "kelvane.h"
-#include "sim/smbus_crc.h"
+#include "slaves/smbus_crc.h"
 #include "support/i2c_fixture.h"
 
 namespace kelvane::testing {

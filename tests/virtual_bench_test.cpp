@@ -6,11 +6,11 @@
 #include <fstream>
 #include <string>
 
-#include "sim/bench_file.h"
-#include "sim/chip_state_file.h"
-#include "sim/eeprom_slave.h"
-#include "sim/smbus_device.h"
-#include "sim/virtual_bench_session.h"
+#include "bench/bench_file.h"
+#include "bench/chip_state_file.h"
+#include "bench/virtual_bench_session.h"
+#include "slaves/eeprom_slave.h"
+#include "slaves/smbus_device.h"
 #include "support/temporary_directory.h"
 
 namespace kelvane::testing {
