@@ -2,8 +2,8 @@
 // number, on benches of none, one and two chips.
 #include <string>
 
+#include "cli/process/program_runner.h"
 #include "commands/exit_codes.h"
-#include "program_runner.h"
 
 namespace kelvane::testing {
 namespace {

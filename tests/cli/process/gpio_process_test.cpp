@@ -3,8 +3,8 @@
 // output driving high.
 #include <string>
 
+#include "cli/process/program_runner.h"
 #include "commands/exit_codes.h"
-#include "program_runner.h"
 
 namespace kelvane::testing {
 namespace {

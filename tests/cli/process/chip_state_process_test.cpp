@@ -2,8 +2,8 @@
 // and what the library makes of a state file it cannot use.
 #include <string>
 
+#include "cli/process/program_runner.h"
 #include "commands/exit_codes.h"
-#include "program_runner.h"
 
 namespace kelvane::testing {
 namespace {

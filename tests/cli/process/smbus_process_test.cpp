@@ -2,8 +2,8 @@
 // checking (block length 4) at 7-bit address 0x0B.
 #include <string>
 
+#include "cli/process/program_runner.h"
 #include "commands/exit_codes.h"
-#include "program_runner.h"
 
 namespace kelvane::testing {
 namespace {

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <string>
 
-#include "pipe_pair.h"
+#include "platform/windows/pipe_pair.h"
 #include "platform/windows/windows_platform.h"
 
 namespace kelvane::platform {

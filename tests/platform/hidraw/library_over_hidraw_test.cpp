@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "hidraw/fake_hidraw.h"
 #include "kelvane.h"
+#include "platform/hidraw/fake_hidraw.h"
 #include "platform/hidraw/hidraw_platform.h"
 
 namespace kelvane::testing {

@@ -2,8 +2,8 @@
 // what a write sends, and every way each of them fails.
 #include <string>
 
+#include "cli/process/program_runner.h"
 #include "commands/exit_codes.h"
-#include "program_runner.h"
 
 namespace kelvane::testing {
 namespace {

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "hidraw/fake_hidraw.h"
+#include "platform/hidraw/fake_hidraw.h"
 
 namespace kelvane::platform {
 namespace {

@@ -3,8 +3,8 @@
 // same command line appends to a file.
 #include <string>
 
+#include "cli/process/program_runner.h"
 #include "commands/exit_codes.h"
-#include "program_runner.h"
 
 namespace kelvane::testing {
 namespace {

@@ -2,7 +2,7 @@
 // pipe and standard error in a file.
 #ifndef _WIN32
 
-#include "program_runner.h"
+#include "cli/process/program_runner.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>

@@ -13,7 +13,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "program_runner.h"
+#include "cli/process/program_runner.h"
 #include "support/temporary_directory.h"
 
 namespace kelvane::testing {

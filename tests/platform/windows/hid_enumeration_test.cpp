@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/library_state.h"
-#include "fake_setup_api.h"
 #include "kelvane.h"
+#include "platform/windows/fake_setup_api.h"
 #include "platform/windows/hid_enumeration.h"
 #include "platform/windows/windows_platform.h"
 

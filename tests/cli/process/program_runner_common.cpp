@@ -3,7 +3,7 @@
 #include <string>
 #include <system_error>
 
-#include "program_runner.h"
+#include "cli/process/program_runner.h"
 
 namespace kelvane::testing {
 

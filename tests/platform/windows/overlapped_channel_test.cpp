@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "pipe_pair.h"
 #include "platform/windows/overlapped_channel.h"
+#include "platform/windows/pipe_pair.h"
 
 namespace kelvane::platform::windows {
 namespace {

@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <string>
 
+#include "cli/process/program_runner.h"
 #include "commands/exit_codes.h"
 #include "help/help_pages.h"
-#include "program_runner.h"
 
 namespace kelvane::testing {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "hidraw/fake_hidraw.h"
+#include "platform/hidraw/fake_hidraw.h"
 #include "platform/hidraw/identity.h"
 
 namespace kelvane::platform {
