@@ -8,7 +8,7 @@
 
 #include <cstring>
 
-#include "bench/bench_platform.h"
+#include "bench_platform.h"
 #include "bus/probe.h"
 #include "common/library.h"
 

@@ -6,6 +6,8 @@ packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev python3-pyte
 # The kelvane program's header-only libraries (the Windows builds use a
 # staged copy of their headers): command line, JSON, TOML.
 packages+=(libcli11-dev nlohmann-json3-dev libtoml11-dev)
+# The Python tests compare kelvane.SMBus with the common SMBus package.
+packages+=(python3-smbus2)
 # The fuzz targets (scripts/fuzz.sh): Clang 14 and its libFuzzer runtime.
 packages+=(clang libclang-rt-14-dev)
 # Installation and package checks: pkg-config files, dpkg-shlibdeps (and the

@@ -1,6 +1,6 @@
 #include "man/tool_man_page.h"
 
-#include "man/man_page.h"
+#include "help/man_page.h"
 #include "program.h"
 
 namespace kelvane::tool {
