@@ -47,7 +47,7 @@ from .errors import (
     TransferTimeoutError,
     UnsupportedError,
 )
-from .library import LIBRARY_NAME, LIBRARY_VARIABLE, Library, load_library
+from .library import LIBRARY_NAME, LIBRARY_VARIABLE, VIRTUAL, Library, library_path, load_library
 from .smbus import SMBus
 
 __version__ = "1.0.2"
@@ -83,6 +83,8 @@ __all__ = [
     "TransferError",
     "TransferTimeoutError",
     "UnsupportedError",
+    "VIRTUAL",
+    "library_path",
     "list_chips",
     "load_library",
 ]
