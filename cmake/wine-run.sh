@@ -11,12 +11,21 @@ mkdir -p "$prefix"
 export WINEPREFIX="$prefix" WINEDEBUG=-all
 # Console programs only: no display, no Mono or Gecko installers.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}" DISPLAY=
+# Debian's `wine` starts every program through the 32-bit loader, which
+# hands 64-bit programs on to wine64. A host that cannot run 32-bit code
+# (a kernel without IA-32 emulation) refuses that loader ("Exec format
+# error"): there the 64-bit loader is started directly, and only 64-bit
+# programs run.
+wine=wine
+if [ -x /usr/lib/wine/wine64 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  wine=/usr/lib/wine/wine64
+fi
 case "$1" in
   --start)
     # Stays up until --stop, or 60 s after its last program ended. (It
     # fails when a server of this prefix is up already, which serves too.)
     wineserver -p60 2>/dev/null || true
-    if ! wineboot -i >"$prefix/wineboot.log" 2>&1; then
+    if ! "$wine" wineboot -i >"$prefix/wineboot.log" 2>&1; then
       cat "$prefix/wineboot.log" >&2
       exit 1
     fi
@@ -24,4 +33,4 @@ case "$1" in
   --stop)
     exec wineserver -k ;;
 esac
-exec wine "$@"
+exec "$wine" "$@"
