@@ -5,7 +5,7 @@
 #   kelvane-<version>-win32.zip   32-bit
 #   kelvane-<version>-win64.zip   64-bit
 # Each holds one folder kelvane-<version>-<win32|win64>/ with
-#   bin/      KelvaneDLL-UM_x86.dll and the programs
+#   bin/      KelvaneDLL-UM_x86.dll and the programs (packaging/windows/programs.txt)
 #   include/  kelvane.h
 #   lib/      KelvaneDLL-UM_x86.lib (Microsoft's linker), libKelvaneDLL-UM_x86.dll.a
 #             (MinGW-w64), KelvaneDLL-UM_x86.def
@@ -16,9 +16,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-# The programs shipped beside each flavour of the library. A new program
-# of the project is added here (and to tests/packaging/check_windows_archive.sh).
-programs=(KelvaneCLI)
+# The programs shipped beside each flavour of the library.
+mapfile -t programs < <(grep -v '^#' packaging/windows/programs.txt | grep .)
 
 targets=("$@")
 ((${#targets[@]})) || targets=(win32 win64)

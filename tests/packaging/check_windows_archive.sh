@@ -22,8 +22,8 @@ case "$name" in
   *-win64) arch=x64 format=pei-x86-64 ;;
   *) echo "not a Windows archive: $zip" >&2; exit 2 ;;
 esac
-# The programs beside each flavour of the library (as in build-windows-archives.sh).
-programs=(KelvaneCLI)
+# The programs beside each flavour of the library.
+mapfile -t programs < <(grep -v '^#' "$source_dir/packaging/windows/programs.txt" | grep .)
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kelvane-archive-XXXXXX")
 trap 'rm -rf "$work"' EXIT
