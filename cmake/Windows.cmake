@@ -22,3 +22,13 @@ if(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${KELVANE_WINE_RUN})
   endif()
 endif()
+
+# kelvane_runs_under_wine(<test>...): the tests start Windows programs under
+# wine, with the build's one wineserver up. They carry the label "wine", by
+# which scripts/test-windows.sh leaves them out of a 32-bit build on a host
+# that cannot run 32-bit programs.
+function(kelvane_runs_under_wine)
+  if(KELVANE_WINE_PREFIX)
+    set_tests_properties(${ARGN} PROPERTIES FIXTURES_REQUIRED wine LABELS wine)
+  endif()
+endfunction()

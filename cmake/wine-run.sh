@@ -17,8 +17,10 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}" DISPLAY=
 # error"): there the 64-bit loader is started directly, and only 64-bit
 # programs run.
 wine=wine
+runs_32_bit=yes
 if [ -x /usr/lib/wine/wine64 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   wine=/usr/lib/wine/wine64
+  runs_32_bit=no
 fi
 case "$1" in
   --start)
@@ -33,4 +35,15 @@ case "$1" in
   --stop)
     exec wineserver -k ;;
 esac
+# A 32-bit program (PE machine 0x014c) on such a host: say so plainly rather
+# than let wine fail with "Exec format error". scripts/test-windows.sh leaves
+# the tests that run under wine out of a 32-bit build on such a host.
+if [ "$runs_32_bit" = no ] && [ -f "$1" ]; then
+  pe=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+  machine=$(od -An -tx2 -j$((pe + 4)) -N2 "$1" 2>/dev/null | tr -d ' ')
+  if [ "$machine" = 014c ]; then
+    echo "wine-run.sh: this host cannot run 32-bit programs (no IA-32 execution): $1" >&2
+    exit 1
+  fi
+fi
 exec "$wine" "$@"

@@ -39,9 +39,9 @@ echo "== Windows release archives (dist/) =="
 bash scripts/build-windows-archives.sh
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' build-win32/CMakeCache.txt)
 bash tests/packaging/check_windows_archive.sh "dist/kelvane-$version-win32.zip" i686-w64-mingw32-objdump \
-  sh cmake/wine-run.sh "$PWD/build-win32/wineprefix"
+  sh "$PWD/cmake/wine-run.sh" "$PWD/build-win32/wineprefix"
 bash tests/packaging/check_windows_archive.sh "dist/kelvane-$version-win64.zip" x86_64-w64-mingw32-objdump \
-  sh cmake/wine-run.sh "$PWD/build-win64/wineprefix"
+  sh "$PWD/cmake/wine-run.sh" "$PWD/build-win64/wineprefix"
 echo "== fuzz targets (libFuzzer, ASan + UBSan) =="
 bash scripts/fuzz.sh "${KELVANE_FUZZ_SECONDS:-15}"
 echo "All tests passed in every build, and the fuzz targets found nothing."

@@ -62,15 +62,30 @@ version=${name#kelvane-}
 version=${version%-win*}
 grep -qF "Kelvane host software $version for Windows" "$tree/README.txt" || fail "README.txt does not name version $version"
 
-run=$work/run
-mkdir -p "$run"
-listing=$(cd "$run" && env -u KELVANE_SIM_BENCH "$@" "$tree/virtual/KelvaneCLI.exe" -devices | tr -d '\r') || true
-[ "$listing" = $'Number of connected devices (VID = 0X1209, PID = 0X4B56): 1\n\n\t0) SN = "KV000001"' ] ||
-  fail "virtual/KelvaneCLI.exe -devices printed:"$'\n'"$listing"
+# Debian's wine starts programs through its 32-bit loader; a host without
+# IA-32 execution refuses it, and there no 32-bit program runs: the 32-bit
+# programs are then built and checked, not run, and this says so.
+runner=("$@")
+if [ "$arch" = x86 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  echo "NOTE: this host cannot run 32-bit programs (no IA-32 execution): the programs of $name.zip are not run"
+  runner=()
+fi
+if ((${#runner[@]})); then
+  run=$work/run
+  mkdir -p "$run"
+  listing=$(cd "$run" && env -u KELVANE_SIM_BENCH "${runner[@]}" "$tree/virtual/KelvaneCLI.exe" -devices | tr -d '\r') || true
+  [ "$listing" = $'Number of connected devices (VID = 0X1209, PID = 0X4B56): 1\n\n\t0) SN = "KV000001"' ] ||
+    fail "virtual/KelvaneCLI.exe -devices printed:"$'\n'"$listing"
+fi
 
-bash "$tests/msvc_caller/run_msvc_caller.sh" "$arch" "$tree/include" "$tree/lib" "$tree/virtual" "$@" || fail "MSVC-ABI program"
+bash "$tests/msvc_caller/run_msvc_caller.sh" "$arch" "$tree/include" "$tree/lib" "$tree/virtual" "${runner[@]}" ||
+  fail "MSVC-ABI program"
 
 if [ "$failures" -ne 0 ]; then
   exit 1
 fi
-echo "$name.zip: layout, exports, imports, virtual KelvaneCLI.exe and the MSVC-ABI program checked"
+if ((${#runner[@]})); then
+  echo "$name.zip: layout, exports, imports, virtual KelvaneCLI.exe and the MSVC-ABI program checked"
+else
+  echo "$name.zip: layout, exports, imports and the MSVC-ABI program's link checked (nothing run)"
+fi
