@@ -1,4 +1,4 @@
-#include "bench/allocation_counter.h"
+#include "allocation_counter.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "bench/bench_platform.h"
+#include "bench_platform.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -6,8 +6,8 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/hidraw/monotonic_clock.h"
 #include "kelvane.h"
+#include "platform/hidraw/report_io.h"
 
 namespace kelvane::bench {
 

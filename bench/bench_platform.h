@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
-#include "sim/bench.h"
-#include "sim/eeprom_slave.h"
-#include "sim/smbus_device.h"
-#include "sim/sim_platform.h"
+#include "bench/bench.h"
+#include "bench/sim_platform.h"
+#include "slaves/eeprom_slave.h"
+#include "slaves/smbus_device.h"
 
 namespace kelvane::bench {
 

@@ -1,7 +1,7 @@
 // The benchmark's default platform: an empty virtual bench, so that nothing
 // ever reaches a real device. Each benchmark installs its own.
-#include "sim/bench.h"
-#include "sim/sim_platform.h"
+#include "bench/bench.h"
+#include "bench/sim_platform.h"
 
 namespace kelvane::platform {
 

@@ -1,4 +1,4 @@
-#include "bench/pacing_ratio.h"
+#include "pacing_ratio.h"
 
 #include <chrono>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // pauses really sleep.
 #pragma once
 
-#include "bench/bench_platform.h"
+#include "bench_platform.h"
 
 namespace kelvane::bench {
 

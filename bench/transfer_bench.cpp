@@ -7,10 +7,10 @@
 #include <cstring>
 #include <vector>
 
-#include "bench/allocation_counter.h"
-#include "bench/bench_platform.h"
-#include "bench/pacing_ratio.h"
+#include "allocation_counter.h"
+#include "bench_platform.h"
 #include "kelvane.h"
+#include "pacing_ratio.h"
 
 namespace kelvane::bench {
 namespace {

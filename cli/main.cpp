@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "cli_options.h"
-#include "console_output.h"
-#include "locale_arguments.h"
+#include "options/cli_options.h"
+#include "options/locale_arguments.h"
+#include "output/console_output.h"
 #include "program_frame.h"
 
 namespace {

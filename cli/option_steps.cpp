@@ -1,8 +1,8 @@
 #include "option_steps.h"
 
-#include "exit_codes.h"
-#include "parse_command_line.h"
-#include "show_help.h"
+#include "commands/exit_codes.h"
+#include "help/show_help.h"
+#include "options/command_line.h"
 
 namespace kelvane::cli {
 

@@ -1,14 +1,13 @@
 // The first steps of KelvaneCLI's run: everything that needs neither the
 // device-access library nor a chip.
-#ifndef KELVANE_CLI_OPTION_STEPS_H
-#define KELVANE_CLI_OPTION_STEPS_H
+#pragma once
 
 #include <optional>
 #include <span>
 #include <string>
 
-#include "cli_options.h"
-#include "console_output.h"
+#include "options/cli_options.h"
+#include "output/console_output.h"
 
 namespace kelvane::cli {
 
@@ -21,5 +20,3 @@ std::optional<int> RunOptionSteps(std::span<const std::wstring> arguments, CliOp
                                   ConsoleSink& console);
 
 }  // namespace kelvane::cli
-
-#endif

@@ -2,13 +2,13 @@
 
 #include <cstdint>
 
-#include "bus_checks.h"
-#include "bus_commands.h"
-#include "device_connection.h"
-#include "exit_codes.h"
-#include "gpio_commands.h"
+#include "commands/bus_checks.h"
+#include "commands/bus_commands.h"
+#include "commands/device_connection.h"
+#include "commands/exit_codes.h"
+#include "commands/gpio_commands.h"
+#include "commands/run_context.h"
 #include "option_steps.h"
-#include "run_context.h"
 
 namespace kelvane::cli {
 namespace {

@@ -4,15 +4,14 @@
 // order of precedence (devices; i2cR; i2cW/i2cWF; smbR; smbW/smbWF; gpioC;
 // gpioW; gpioR). The position of an option on the command line never
 // matters, and at most one command chain runs.
-#ifndef KELVANE_CLI_PROGRAM_FRAME_H
-#define KELVANE_CLI_PROGRAM_FRAME_H
+#pragma once
 
 #include <span>
 #include <string>
 
-#include "cli_options.h"
-#include "console_output.h"
-#include "library_binding.h"
+#include "binding/library_binding.h"
+#include "options/cli_options.h"
+#include "output/console_output.h"
 
 namespace kelvane::cli {
 
@@ -24,5 +23,3 @@ int RunProgram(std::span<const std::wstring> arguments, CliOptions& options, Con
 int RunWithLibrary(const LibraryBinding& library, const CliOptions& options, ConsoleSink& console);
 
 }  // namespace kelvane::cli
-
-#endif

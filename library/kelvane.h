@@ -23,8 +23,7 @@
  * device's handles, so a transfer that gets no answer returns after about
  * one second.
  */
-#ifndef KELVANE_H
-#define KELVANE_H
+#pragma once
 
 #ifdef __cplusplus
 extern "C" {
@@ -415,5 +414,3 @@ KELVANE_API int KELVANE_CALL SelectDev(unsigned int index);
 #ifdef __cplusplus
 }
 #endif
-
-#endif /* KELVANE_H */

@@ -27,9 +27,10 @@ sdist=$("$python" "$backend" sdist --out dist)
 echo "$sdist"
 
 echo "== Linux wheel, built from the source distribution without a package index =="
-# Unpacked in a fixed place, with a kept CMake build folder, so that a second
-# run builds only what changed.
-rm -rf build-wheel/sdist
+# Unpacked afresh, and built in a new CMake build folder: the unpacked files
+# carry the archive's times, older than objects an earlier run left, so a
+# kept build folder would link stale objects of files that changed.
+rm -rf build-wheel/sdist build-wheel/native
 mkdir -p build-wheel/sdist
 tar -xzf "$sdist" -C build-wheel/sdist
 KELVANE_NATIVE_BUILD_DIR=$root/build-wheel/native \

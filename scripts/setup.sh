@@ -6,6 +6,8 @@ packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev python3-pyte
 # The Python wheels: pip and venv for Debian's python3 (pip wheel, the
 # virtual environment the package's tests run in).
 packages+=(python3-pip python3-venv)
+# The Python tests compare kelvane.SMBus with the common SMBus package.
+packages+=(python3-smbus2)
 # The fuzz targets (scripts/fuzz.sh): Clang 14 and its libFuzzer runtime.
 packages+=(clang libclang-rt-14-dev)
 # Installation and package checks: pkg-config files, dpkg-shlibdeps (and the

@@ -3,8 +3,8 @@
 // state is kept between runs in a state file. Built only into that flavour.
 #include <cstdlib>
 
+#include "bench/virtual_bench_session.h"
 #include "platform/platform.h"
-#include "sim/virtual_bench_session.h"
 
 namespace kelvane::platform {
 

@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench.h"
+#include "bench/bench_description.h"
+#include "bench/sim_platform.h"
 #include "kelvane.h"
-#include "locale_arguments.h"
+#include "options/locale_arguments.h"
 #include "platform/platform.h"
-#include "sim/bench.h"
-#include "sim/bench_description.h"
-#include "sim/sim_platform.h"
 #include "support/byte_script.h"
 #include "support/program_run.h"
 #include "support/scratch_folder.h"

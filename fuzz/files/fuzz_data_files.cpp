@@ -21,13 +21,13 @@
 #include <string>
 #include <vector>
 
-#include "bus_files.h"
-#include "cli_options.h"
-#include "console_output.h"
-#include "data_file.h"
-#include "library_binding.h"
-#include "read_output.h"
-#include "run_context.h"
+#include "binding/library_binding.h"
+#include "commands/run_context.h"
+#include "options/cli_options.h"
+#include "output/bus_files.h"
+#include "output/console_output.h"
+#include "output/data_file.h"
+#include "output/read_output.h"
 #include "support/byte_script.h"
 #include "support/finding.h"
 #include "support/guarded_buffer.h"

@@ -1,9 +1,9 @@
 // The default platform of the fuzz targets over virtual chips: an empty
 // bench, so that nothing reaches a real device when no target installs its
 // own bench.
+#include "bench/bench.h"
+#include "bench/sim_platform.h"
 #include "platform/platform.h"
-#include "sim/bench.h"
-#include "sim/sim_platform.h"
 
 namespace kelvane::platform {
 

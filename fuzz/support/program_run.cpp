@@ -5,12 +5,12 @@
 #include <iterator>
 #include <string_view>
 
-#include "cli_options.h"
-#include "console_output.h"
-#include "exit_codes.h"
+#include "binding/library_binding.h"
+#include "commands/exit_codes.h"
 #include "kelvane.h"
-#include "library_binding.h"
 #include "option_steps.h"
+#include "options/cli_options.h"
+#include "output/console_output.h"
 #include "program_frame.h"
 #include "support/finding.h"
 

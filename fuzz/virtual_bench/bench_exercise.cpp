@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/chip_state_file.h"
+#include "bench/sim_platform.h"
 #include "kelvane.h"
 #include "platform/platform.h"
-#include "sim/chip_state_file.h"
-#include "sim/sim_platform.h"
 #include "support/finding.h"
 #include "support/guarded_buffer.h"
 #include "support/program_run.h"

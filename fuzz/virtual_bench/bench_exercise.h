@@ -4,8 +4,8 @@
 // of the chips' state through the state file.
 #pragma once
 
-#include "sim/bench.h"
-#include "sim/bench_description.h"
+#include "bench/bench.h"
+#include "bench/bench_description.h"
 
 namespace kelvane::fuzz {
 

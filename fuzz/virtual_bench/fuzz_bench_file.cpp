@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "sim/bench_description.h"
-#include "sim/bench_file.h"
+#include "bench/bench_description.h"
+#include "bench/bench_file.h"
 #include "support/finding.h"
 #include "support/scratch_folder.h"
 #include "virtual_bench/bench_exercise.h"

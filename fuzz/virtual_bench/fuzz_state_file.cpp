@@ -13,9 +13,9 @@
 #include <string>
 #include <string_view>
 
-#include "sim/bench_description.h"
-#include "sim/chip_state_file.h"
-#include "sim/virtual_bench_session.h"
+#include "bench/bench_description.h"
+#include "bench/chip_state_file.h"
+#include "bench/virtual_bench_session.h"
 #include "support/finding.h"
 #include "support/scratch_folder.h"
 #include "virtual_bench/bench_exercise.h"

@@ -1,8 +1,7 @@
 // Exports of the flash protection: the state, the three changes of it, and
 // the access password that the library remembers for every flash settings
 // write of the process.
-#include "config/access_password.h"
-#include "config/settings_access.h"
+#include "config/settings_exchanges.h"
 #include "core/library_state.h"
 #include "kelvane.h"
 

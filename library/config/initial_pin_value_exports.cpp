@@ -2,7 +2,7 @@
 // TX, LED UART RX, LED I2C, SSPND, USBCFG), kept in flash.
 #include <cstdint>
 
-#include "config/settings_access.h"
+#include "config/settings_exchanges.h"
 #include "kelvane.h"
 
 using namespace kelvane::config;

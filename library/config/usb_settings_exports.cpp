@@ -1,6 +1,6 @@
 // Exports of the USB settings kept in flash: identifiers, power source,
 // remote wake-up, current requirement and serial-number enumeration.
-#include "config/settings_access.h"
+#include "config/settings_exchanges.h"
 #include "kelvane.h"
 
 using namespace kelvane::config;

@@ -1,7 +1,6 @@
 // Exports of the USB strings: manufacturer, product, serial number and the
 // read-only factory serial number.
-#include "config/flash_string.h"
-#include "config/string_decoding.h"
+#include "config/usb_strings.h"
 #include "kelvane.h"
 
 using namespace kelvane::config;

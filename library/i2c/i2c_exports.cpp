@@ -1,15 +1,9 @@
 // WriteI2cData and ReadI2cData: plain I2C transfers of up to 65,535 bytes.
 #include <span>
 
-#include "i2c/collect_read_data.h"
-#include "i2c/i2c_protocol.h"
-#include "i2c/poll_delay.h"
-#include "i2c/send_write_chunks.h"
-#include "i2c/set_i2c_speed.h"
-#include "i2c/start_read.h"
-#include "i2c/transfer_arguments.h"
+#include "i2c/engine.h"
+#include "i2c/protocol.h"
 #include "i2c/transfer_budget.h"
-#include "i2c/wait_transfer_end.h"
 #include "kelvane.h"
 
 using namespace kelvane::i2c;

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "i2c/protocol.h"
+
 namespace kelvane::i2c {
 namespace {
 
@@ -21,6 +23,17 @@ std::uint8_t PecUpdate(std::uint8_t code, std::span<const std::uint8_t> bytes) {
         code = PecUpdate(code, byte);
     }
     return code;
+}
+
+std::uint8_t WriteBlockPec(std::uint8_t address, std::span<const std::uint8_t> data) {
+    return PecUpdate(PecUpdate(0, address), data);
+}
+
+std::uint8_t ReadBlockPec(std::uint8_t address, std::uint8_t index, std::span<const std::uint8_t> data) {
+    std::uint8_t code = PecUpdate(0, address);
+    code = PecUpdate(code, index);
+    code = PecUpdate(code, static_cast<std::uint8_t>(address | kReadBit));
+    return PecUpdate(code, data);
 }
 
 }  // namespace kelvane::i2c

@@ -1,23 +1,32 @@
 // SmbWriteBlock and SmbReadBlock: SMBus block transfers with optional packet
-// error checking, on the I2C engine.
+// error checking, on the I2C engine. A block read begins with its register
+// phase: the register index written to the slave with a 0x94 request, after
+// which the engine waits for the read.
 #include <span>
 
-#include "i2c/collect_read_data.h"
-#include "i2c/i2c_protocol.h"
-#include "i2c/poll_delay.h"
-#include "i2c/send_write_chunks.h"
-#include "i2c/set_i2c_speed.h"
-#include "i2c/smbus_pec.h"
-#include "i2c/smbus_register_phase.h"
-#include "i2c/start_read.h"
-#include "i2c/transfer_arguments.h"
+#include "i2c/engine.h"
+#include "i2c/pec.h"
+#include "i2c/protocol.h"
 #include "i2c/transfer_budget.h"
-#include "i2c/wait_transfer_end.h"
 #include "kelvane.h"
 
 using namespace kelvane::i2c;
 
 namespace {
+
+// The register phase: writes the register index to a slave address byte (the
+// acceptance loop, then a pause of D), and polls the status until the engine
+// waits for the read (state 0x45). -11 when the engine went idle instead;
+// otherwise the results of the acceptance loop and of the status poll.
+int WriteRegisterIndex(TransferReports& reports, std::uint8_t address, std::uint8_t index, std::uint32_t delay) {
+    const WriteStream stream(std::span<const std::uint8_t>(&index, 1));
+    if (const int result = SendWriteChunks(reports, kWriteBeforeReadCommand, address, stream, delay);
+        result != KELVANE_SUCCESS) {
+        return result;
+    }
+    const PollGoal goal{kEngineAwaitingRead, KELVANE_E_SMB_DATA_NACK, false};
+    return PollEngineStatus(reports, delay, goal);
+}
 
 // With PEC the code travels in the same transfer, one byte more.
 std::uint32_t MaxBlockCount(bool pec) {

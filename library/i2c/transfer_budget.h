@@ -19,7 +19,7 @@
 
 #include <cstdint>
 
-#include "i2c/poll_delay.h"
+#include "i2c/protocol.h"
 
 namespace kelvane::i2c {
 

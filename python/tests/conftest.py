@@ -89,6 +89,23 @@ def bench(tmp_path: Path, monkeypatch: pytest.MonkeyPatch) -> BenchFactory:
     return load
 
 
+class Plugs:
+    """The plug file of a bench: ``line`` goes into the bench file, ``plug``
+    says which port each chip sits in now (docs/virtual-bench.md)."""
+
+    def __init__(self, path: Path) -> None:
+        self.path = path
+        self.line = f"plug={path}"
+
+    def plug(self, text: str) -> None:
+        self.path.write_text(textwrap.dedent(text), encoding="ascii")
+
+
+@pytest.fixture
+def plugs(tmp_path: Path) -> Plugs:
+    return Plugs(tmp_path / "plugs.txt")
+
+
 @pytest.fixture
 def chip(bench: BenchFactory) -> Iterator[kelvane.Chip]:
     """Chip 0 of a default bench of its own."""

@@ -1,6 +1,6 @@
 // The path of the library file beside the program, from the path of the
 // program's own file, for POSIX and for Windows paths.
-#include "beside_program.h"
+#include "binding/beside_program.h"
 
 #include <gtest/gtest.h>
 

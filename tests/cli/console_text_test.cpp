@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "console_output.h"
-#include "locale_arguments.h"
+#include "options/locale_arguments.h"
+#include "output/console_output.h"
 
 namespace kelvane::cli {
 namespace {

@@ -1,5 +1,5 @@
 // The data-file reader of the write commands.
-#include "data_file.h"
+#include "output/data_file.h"
 
 #include <gtest/gtest.h>
 

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "cli_options.h"
-#include "console_output.h"
-#include "exit_codes.h"
-#include "help_pages.h"
-#include "show_help.h"
+#include "commands/exit_codes.h"
+#include "help/help_pages.h"
+#include "help/show_help.h"
+#include "options/cli_options.h"
+#include "output/console_output.h"
 
 namespace kelvane::cli {
 namespace {

@@ -1,12 +1,12 @@
 // Binding of the library's entry points by name.
-#include "library_binding.h"
+#include "binding/library_binding.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "chip_text.h"
+#include "output/chip_text.h"
 
 namespace kelvane::cli {
 namespace {

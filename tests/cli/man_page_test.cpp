@@ -1,13 +1,13 @@
 // The manual page KelvaneCLI(1) made from the help pages: roff escaping and
 // every help page carried over whole, in order.
-#include "man/man_page.h"
+#include "help/man_page.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <string_view>
 
-#include "help_pages.h"
+#include "help/help_pages.h"
 
 namespace kelvane::cli {
 namespace {

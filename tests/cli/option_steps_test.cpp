@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "exit_codes.h"
-#include "help_pages.h"
+#include "commands/exit_codes.h"
+#include "help/help_pages.h"
 
 namespace kelvane::cli {
 namespace {

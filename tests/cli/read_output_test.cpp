@@ -1,11 +1,11 @@
 // The lines that show a read's result, and the printf forms they use.
-#include "read_output.h"
+#include "output/read_output.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "printf_text.h"
+#include "output/printf_text.h"
 
 namespace kelvane::cli {
 namespace {

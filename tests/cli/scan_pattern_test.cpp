@@ -1,4 +1,4 @@
-#include "scan_pattern.h"
+#include "options/scan_pattern.h"
 
 #include <gtest/gtest.h>
 

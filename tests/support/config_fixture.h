@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "sim/chip.h"
+#include "chip/chip.h"
 #include "support/sim_fixture.h"
 
 namespace kelvane::testing {

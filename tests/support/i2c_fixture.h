@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "sim/eeprom_slave.h"
-#include "sim/smbus_device.h"
+#include "slaves/eeprom_slave.h"
+#include "slaves/smbus_device.h"
 #include "support/sim_fixture.h"
 
 namespace kelvane::testing {

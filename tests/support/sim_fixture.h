@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "bench/bench.h"
+#include "bench/sim_platform.h"
 #include "core/report.h"
-#include "sim/bench.h"
-#include "sim/sim_platform.h"
 
 namespace kelvane::testing {
 

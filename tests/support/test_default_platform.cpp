@@ -1,7 +1,7 @@
 // The test suite's default platform: an empty virtual bench. Tests install
 // their own bench; whatever runs without one finds no device at all.
-#include "sim/bench.h"
-#include "sim/sim_platform.h"
+#include "bench/bench.h"
+#include "bench/sim_platform.h"
 
 namespace kelvane::platform {
 

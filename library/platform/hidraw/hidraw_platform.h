@@ -31,7 +31,7 @@ public:
     // uevent yields an identifier that matches no chip; a uevent that is
     // there but cannot be read yields none. The path is the uevent's
     // HID_PHYS only when the uevent has one HID_ID and one HID_PHYS line
-    // (see interface_paths.h). Remembers which node carries each path, for
+    // (see identity.h). Remembers which node carries each path, for
     // Open.
     std::vector<HidInterface> EnumerateInterfaces() override;
 

@@ -2,8 +2,7 @@
 
 #include <new>
 
-#include "platform/windows/handle_value.h"
-#include "platform/windows/monotonic_clock.h"
+#include "platform/windows/clock.h"
 
 extern "C" {
 #include <hidsdi.h>

@@ -1,5 +1,5 @@
 // Report transfers on overlapped handles, with one control block shared by
-// every write and read.
+// every write and read; and the platform's device handles as Windows HANDLEs.
 //
 // The block holds one OVERLAPPED record, the 65-byte transfer buffer and one
 // manual-reset completion event (created signalled). A transfer:
@@ -46,6 +46,28 @@
 #include "platform/windows/win32.h"
 
 namespace kelvane::platform::windows {
+
+// ---- Handles ----------------------------------------------------------------
+// A device handle of the platform layer is the value of a Windows HANDLE.
+// kInvalidHandle (-1) is INVALID_HANDLE_VALUE, what CreateFileW returns on
+// failure.
+
+inline HANDLE ToHandle(DeviceHandle handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+inline DeviceHandle FromHandle(HANDLE handle) {
+    return reinterpret_cast<DeviceHandle>(handle);
+}
+
+// Neither INVALID_HANDLE_VALUE nor the null handle: worth giving to a call.
+inline bool IsUsable(HANDLE handle) {
+    return handle != INVALID_HANDLE_VALUE && handle != nullptr;
+}
+
+static_assert(sizeof(DeviceHandle) == sizeof(HANDLE));
+
+// ---- The channel ------------------------------------------------------------
 
 // The bound of the wait for a cancelled transfer to end.
 inline constexpr DWORD kCancelLimitMs = 1000;

@@ -3,9 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/windows/handle_value.h"
+#include "platform/windows/clock.h"
 #include "platform/windows/hid_enumeration.h"
-#include "platform/windows/monotonic_clock.h"
 #include "platform/windows/text_encoding.h"
 
 namespace kelvane::platform {

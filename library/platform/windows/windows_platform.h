@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/windows/clock.h"
+#include "platform/windows/hid_enumeration.h"
 #include "platform/windows/overlapped_channel.h"
-#include "platform/windows/pause.h"
-#include "platform/windows/setup_api.h"
 
 namespace kelvane::platform {
 

@@ -1,0 +1,173 @@
+// The library's exports over the hidraw backend: discovery through the
+// class directory, exchanges through the nodes with a device that answers,
+// the reconnection of a chip that comes back under a new node number after a
+// reset, and reports that are not the answer to the request just written.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "kelvane.h"
+#include "platform/hidraw/fake_hidraw.h"
+#include "platform/hidraw/hidraw_platform.h"
+
+namespace kelvane::testing {
+namespace {
+
+constexpr char kChipId[] = "0003:00001209:00004B56";
+constexpr char kPhys[] = "usb-0000:00:14.0-2/input0";
+
+using Reports = std::vector<std::vector<unsigned char>>;
+
+// A status response, as hidraw hands it over: 64 bytes, no report number.
+std::vector<unsigned char> StatusResponse(unsigned char scl) {
+    std::vector<unsigned char> report(64, 0);
+    report[0] = 0x10;
+    report[22] = scl;
+    return report;
+}
+
+// A GPIO values response: every pin a GPIO input, pin 0 at level 1.
+std::vector<unsigned char> GpioResponse() {
+    std::vector<unsigned char> report(64, 0);
+    report[0] = 0x51;
+    for (std::size_t pin = 0; pin < 4; ++pin) {
+        report[2 + 2 * pin] = pin == 0 ? 1 : 0;
+        report[3 + 2 * pin] = 1;
+    }
+    return report;
+}
+
+// The chip's side: status requests get SCL level 1, GPIO requests pin 0 at
+// level 1, the reset request nothing.
+Reports ChipAnswer(const std::vector<unsigned char>& request) {
+    if (request.size() != 65) {
+        return {};
+    }
+    switch (request[1]) {
+        case 0x10: return {StatusResponse(0x01)};
+        case 0x51: return {GpioResponse()};
+        default: return {};
+    }
+}
+
+class LibraryOverHidraw : public ::testing::Test {
+protected:
+    LibraryOverHidraw() {
+        std::signal(SIGPIPE, SIG_IGN);
+        platform::SetActivePlatform(&platform_);
+        DllInit();
+    }
+    ~LibraryOverHidraw() override {
+        fake_.StopResponding();
+        DllInit();
+        platform::SetActivePlatform(nullptr);
+    }
+
+    FakeHidraw fake_;
+    platform::HidrawPlatform platform_{fake_.ClassDir(), fake_.DevDir(), fake_.Opener()};
+};
+
+TEST_F(LibraryOverHidraw, FindsTheChipAndExchangesFramedReports) {
+    fake_.AddHidNode("hidraw0", "0003:0000046D:0000C52B", "usb-0000:00:14.0-1/input0");
+    fake_.AddHidNode("hidraw3", kChipId, kPhys);
+    fake_.Respond(ChipAnswer);
+    ASSERT_EQ(GetConnectionStatus(), 1);
+    EXPECT_EQ(GetDevCount(), 1);
+    char path[256];
+    GetSelectedDevInfo(path);
+    EXPECT_STREQ(path, kPhys);
+
+    ASSERT_EQ(fake_.Opens().size(), 2u);  // write, then read
+    EXPECT_EQ(GetSclLineValue(), 0x01);
+    const Reports requests = fake_.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    ASSERT_EQ(requests[0].size(), 65u);
+    EXPECT_EQ(requests[0][0], 0x00);  // report number
+    EXPECT_EQ(requests[0][1], 0x10);  // command
+}
+
+TEST_F(LibraryOverHidraw, ChipBackUnderANewNodeIsReconnectedByTheNextExchanges) {
+    fake_.AddHidNode("hidraw3", kChipId, kPhys);
+    fake_.Respond(ChipAnswer);
+    ASSERT_EQ(GetConnectionStatus(), 1);
+    EXPECT_EQ(ResetDevice(), 0);
+
+    // The chip re-enumerates while the library still holds its old node: the
+    // kernel gives it a new number, the old node hangs up.
+    fake_.RemoveNode("hidraw3");
+    fake_.AddHidNode("hidraw4", kChipId, kPhys);
+    fake_.HangUp(0);
+    fake_.HangUp(1);
+
+    EXPECT_EQ(GetSclLineValue(), KELVANE_E_WRITE_FAILED);  // the old node has gone
+    EXPECT_EQ(GetSclLineValue(), 0x01);                    // scanned, reopened, answered
+    EXPECT_EQ(fake_.Opens().back().nodePath, fake_.NodePath("hidraw4"));
+    EXPECT_EQ(GetSelectedDevNumber(), 0);
+}
+
+TEST_F(LibraryOverHidraw, DeviceWithForgedStringsIsNotListedAndTheChipKeepsItsPlace) {
+    // A keyboard found first, whose product string forges the chip's
+    // identifiers and whose serial-number string forges the chip's place.
+    fake_.AddNodeOfDevice("hidraw0", "0003:046D:C52B.0001",
+                          "DRIVER=hid-generic\nHID_ID=0003:0000046D:0000C52B\n"
+                          "HID_NAME=Keys\nHID_ID=0003:00001209:00004B56\n"
+                          "HID_PHYS=usb-0000:00:14.0-1/input0\n"
+                          "HID_UNIQ=\nHID_PHYS=" + std::string(kPhys) + "\n");
+    fake_.AddHidNode("hidraw3", kChipId, kPhys);
+    fake_.Respond(ChipAnswer);
+
+    ASSERT_EQ(GetConnectionStatus(), 1);
+    EXPECT_EQ(GetDevCount(), 1);
+    EXPECT_EQ(GetSelectedDevNumber(), 0);
+    char path[256];
+    GetSelectedDevInfo(path);
+    EXPECT_STREQ(path, kPhys);
+    EXPECT_EQ(GetSclLineValue(), 0x01);
+    for (const FakeHidraw::OpenCall& open : fake_.Opens()) {
+        EXPECT_EQ(open.nodePath, fake_.NodePath("hidraw3"));  // the keyboard is never opened
+    }
+}
+
+TEST_F(LibraryOverHidraw, ReportsWaitingBeforeARequestAreNotItsAnswer) {
+    fake_.AddHidNode("hidraw3", kChipId, kPhys);
+    // One waits on the node when it is opened, another comes between two
+    // commands; both look like answers to the next status request.
+    fake_.QueueOnEveryReadOpen(StatusResponse(0x77));
+    fake_.Respond(ChipAnswer);
+    ASSERT_EQ(GetConnectionStatus(), 1);
+    EXPECT_EQ(GetSclLineValue(), 0x01);
+
+    fake_.SendUnasked("hidraw3", StatusResponse(0x66));
+    fake_.SendUnasked("hidraw3", GpioResponse());
+    EXPECT_EQ(GetSclLineValue(), 0x01);
+    EXPECT_EQ(ReadGpioPinValue(0), 1);
+    EXPECT_EQ(GetSclLineValue(), 0x01);
+}
+
+TEST_F(LibraryOverHidraw, LateAnswerAfterTheRequestIsAWrongEchoAndLeavesNothingBehind) {
+    fake_.AddHidNode("hidraw3", kChipId, kPhys);
+    // The answer to the first GPIO request is preceded by a status answer
+    // that comes late, after the GPIO request was written.
+    std::atomic<bool> late{true};
+    fake_.Respond([&late](const std::vector<unsigned char>& request) {
+        Reports answer = ChipAnswer(request);
+        if (request.size() == 65 && request[1] == 0x51 && late.exchange(false)) {
+            answer.insert(answer.begin(), StatusResponse(0x66));
+        }
+        return answer;
+    });
+    ASSERT_EQ(GetConnectionStatus(), 1);
+
+    EXPECT_EQ(ReadGpioPinValue(0), KELVANE_E_WRONG_ECHO);
+    ASSERT_TRUE(fake_.WaitUntilAnswered(1));  // the GPIO answer is queued too
+    // That GPIO answer is not taken for the next status request's.
+    EXPECT_EQ(GetSclLineValue(), 0x01);
+    EXPECT_EQ(ReadGpioPinValue(0), 1);
+    EXPECT_EQ(GetConnectionStatus(), 1);  // the connection was kept throughout
+}
+
+}  // namespace
+}  // namespace kelvane::testing
