@@ -51,7 +51,7 @@ from .errors import (
     TransferTimeoutError,
     UnsupportedError,
 )
-from .library import LIBRARY_NAME, LIBRARY_VARIABLE, Library, load_library
+from .library import LIBRARY_NAME, LIBRARY_VARIABLE, VIRTUAL, Library, library_path, load_library
 from .smbus import I2cFunc, SMBus, i2c_msg
 # The CircuitPython-style modules, also reachable as attributes of the package.
 from . import analogio, board, busio, digitalio
@@ -90,6 +90,8 @@ __all__ = [
     "TransferError",
     "TransferTimeoutError",
     "UnsupportedError",
+    "VIRTUAL",
+    "library_path",
     "analogio",
     "board",
     "busio",
