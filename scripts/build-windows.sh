@@ -5,8 +5,10 @@
 #                 virtual/ the virtual-chip flavour with KelvaneCLI.exe beside it
 #   build-win64/  the same, 64-bit
 # Each bin/ and virtual/ also holds kelvane.h, KelvaneDLL-UM_x86.def and the
-# import library libKelvaneDLL-UM_x86.dll.a. Arguments: win32 and/or win64
-# (default both).
+# import libraries libKelvaneDLL-UM_x86.dll.a (MinGW) and KelvaneDLL-UM_x86.lib
+# (Microsoft's linker, made with llvm-dlltool). Arguments: win32 and/or win64
+# (default both). KELVANE_BUILD_TARGETS limits the build to some targets
+# (for example "kelvane_dll kelvane_virtual_dll KelvaneCLI"); default all.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -25,5 +27,6 @@ for target in "${targets[@]}"; do
   # Release: the shipped files carry no debugging information, which
   # debuggers on Windows could not read anyway.
   cmake -S . -B "build-$target" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "build-$target" -j"$jobs"
+  # shellcheck disable=SC2086
+  cmake --build "build-$target" -j"$jobs" ${KELVANE_BUILD_TARGETS:+--target $KELVANE_BUILD_TARGETS}
 done

@@ -3,6 +3,11 @@
 set -euo pipefail
 
 packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev python3-pytest)
+# The Python wheels: pip and venv for Debian's python3 (pip wheel, the
+# virtual environment the package's tests run in).
+packages+=(python3-pip python3-venv)
+# The Python tests compare kelvane.SMBus with the common SMBus package.
+packages+=(python3-smbus2)
 # The fuzz targets (scripts/fuzz.sh): Clang 14 and its libFuzzer runtime.
 packages+=(clang libclang-rt-14-dev)
 # Installation and package checks: pkg-config files, dpkg-shlibdeps (and the
@@ -11,7 +16,9 @@ packages+=(pkg-config dpkg-dev file udev groff-base)
 # The Windows flavour: MinGW-w64 cross compilers, GoogleTest's sources to
 # build it for Windows, wine to run the tests (wine32 from the i386
 # architecture for the 32-bit build).
-windows_packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine wine64 wine32:i386)
+# llvm-dlltool (llvm) makes the import library for Microsoft's linker, and
+# lld-link (lld) links the program built for the MSVC ABI that tests it.
+windows_packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine wine64 wine32:i386 llvm lld)
 missing=()
 missing_windows=()
 for p in "${packages[@]}"; do

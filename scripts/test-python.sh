@@ -1,35 +1,48 @@
 #!/usr/bin/env bash
-# Runs the tests of the Python package (python/tests) against the
-# virtual-chip flavour of the library in a build folder.
-#   test-python.sh [build folder, default build]
+# Runs the tests of the Python package (python/tests) against the package as
+# a user installs it: the Linux wheel of dist/ (scripts/build-wheels.sh)
+# installed with `pip install --no-index` into a new virtual environment,
+# on the virtual-chip flavour inside it (KELVANE_LIBRARY=virtual), from a
+# working directory outside the checkout, with nothing of the checkout on
+# the import path.
+#   test-python.sh [wheel, default dist/kelvane-<version>-py3-none-manylinux_*.whl]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-
-library="${1:-build}/virtual/KelvaneDLL-UM_x86.dll"
-if [ ! -f "$library" ]; then
-  echo "test-python.sh: $library is missing; build the library first" >&2
-  exit 1
-fi
-export KELVANE_LIBRARY="$(cd "$(dirname "$library")" && pwd)/$(basename "$library")"
-
-# pytest comes from the distribution (python3-pytest), for its python3; a
-# python3 found earlier on PATH may lack it.
-python=""
-for candidate in python3 /usr/bin/python3; do
-  if command -v "$candidate" >/dev/null && "$candidate" -c "import pytest" 2>/dev/null; then
-    python=$candidate
-    break
-  fi
-done
-if [ -z "$python" ]; then
-  echo "test-python.sh: no python3 with pytest (apt-get install python3-pytest)" >&2
-  exit 1
-fi
-
-# The tests keep no chip state in the working directory; run them from a
-# temporary one all the same, and keep pytest's cache out of the checkout.
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 root=$PWD
-(cd "$work" && "$python" -m pytest -q -p no:cacheprovider -c "$root/python/pyproject.toml" \
-  --rootdir "$root/python" "$root/python/tests")
+
+wheel=${1:-}
+if [ -z "$wheel" ]; then
+  wheels=(dist/kelvane-*-py3-none-manylinux_*_"$(uname -m)".whl)
+  if [ "${#wheels[@]}" -ne 1 ] || [ ! -f "${wheels[0]}" ]; then
+    echo "test-python.sh: want one Linux wheel in dist/, found: ${wheels[*]}; run scripts/build-wheels.sh" >&2
+    exit 1
+  fi
+  wheel=${wheels[0]}
+fi
+wheel=$(cd "$(dirname "$wheel")" && pwd)/$(basename "$wheel")
+
+# pytest comes from the distribution (python3-pytest) for its python3: the
+# environment sees the system's packages, and its own (the wheel) first.
+python=/usr/bin/python3
+if ! "$python" -c "import pytest, venv" 2>/dev/null; then
+  echo "test-python.sh: $python lacks pytest or venv (apt-get install python3-pytest python3-venv)" >&2
+  exit 1
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kelvane-python-test-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+"$python" -m venv --system-site-packages "$work/venv"
+"$work/venv/bin/python" -m pip install --quiet --no-index --no-deps --disable-pip-version-check "$wheel"
+
+cd "$work"
+unset PYTHONPATH KELVANE_SIM_BENCH
+installed=$("$work/venv/bin/python" -c "import kelvane; print(kelvane.__file__)")
+case "$installed" in
+  "$work/venv/"*) echo "kelvane from $installed" ;;
+  *) echo "test-python.sh: kelvane comes from $installed, not from the wheel" >&2; exit 1 ;;
+esac
+# The tests stay in the checkout; pytest puts their own folder on the path,
+# and the options of python/pyproject.toml (which add python/) are not read.
+printf "[pytest]\n" >"$work/pytest.ini"
+KELVANE_LIBRARY=virtual "$work/venv/bin/python" -m pytest -q -p no:cacheprovider -c "$work/pytest.ini" \
+  --rootdir "$root/python" "$root/python/tests"

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Builds everything (build/) and runs KelvaneCLI against the virtual chip of
-# the virtual-chip flavour of the library (build/virtual/): lists the chips,
-# then reads 8 bytes from the EEPROM at 7-bit address 0x50.
+# Builds the virtual-chip flavour of the library and KelvaneCLI beside it
+# (build/virtual/), nothing else, and runs the program against its virtual
+# chip: lists the chips, then reads 8 bytes from the EEPROM at 7-bit
+# address 0x50.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
 cmake -S . -B build >/dev/null
-cmake --build build -j2
+cmake --build build -j2 --target kelvane_virtual_dll KelvaneCLI
 
 # The default bench, whatever the caller's environment names.
 unset KELVANE_SIM_BENCH

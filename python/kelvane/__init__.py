@@ -10,9 +10,12 @@ Quick start::
     with kelvane.SMBus() as bus:                # for SMBus-style sensor code
         print(bus.read_byte_data(0x0B, 0x10))
 
-Failures raise :class:`KelvaneError` subclasses (see :mod:`kelvane.errors`).
-The library is found as :func:`load_library` describes; ``library.NAME``
-gives the raw exports with their ctypes prototypes.
+CircuitPython-style code uses ``kelvane.board``, ``kelvane.busio``,
+``kelvane.digitalio`` and ``kelvane.analogio`` (``from kelvane import board,
+busio``). Failures raise :class:`KelvaneError` subclasses (see
+:mod:`kelvane.errors`); those of transfers and chips are OSError with Linux's
+errno. The library is found as :func:`load_library` describes;
+``library.NAME`` gives the raw exports with their ctypes prototypes.
 """
 
 from ._exports import EXPORTS
@@ -30,6 +33,7 @@ from .chip import (
     Target,
     list_chips,
     open,  # kelvane.open; left out of __all__ so that a star import keeps the built-in open
+    wait_for_chip,
 )
 from .errors import (
     ArgumentError,
@@ -47,8 +51,10 @@ from .errors import (
     TransferTimeoutError,
     UnsupportedError,
 )
-from .library import LIBRARY_NAME, LIBRARY_VARIABLE, Library, load_library
-from .smbus import SMBus
+from .library import LIBRARY_NAME, LIBRARY_VARIABLE, VIRTUAL, Library, library_path, load_library
+from .smbus import I2cFunc, SMBus, i2c_msg
+# The CircuitPython-style modules, also reachable as attributes of the package.
+from . import analogio, board, busio, digitalio
 
 __version__ = "1.0.2"
 
@@ -63,6 +69,7 @@ __all__ = [
     "DeviceNotFoundError",
     "Direction",
     "EXPORTS",
+    "I2cFunc",
     "FlashLockedError",
     "InitialPin",
     "KelvaneError",
@@ -83,6 +90,14 @@ __all__ = [
     "TransferError",
     "TransferTimeoutError",
     "UnsupportedError",
+    "VIRTUAL",
+    "library_path",
+    "analogio",
+    "board",
+    "busio",
+    "digitalio",
+    "i2c_msg",
     "list_chips",
     "load_library",
+    "wait_for_chip",
 ]

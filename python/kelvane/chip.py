@@ -9,6 +9,7 @@ import ctypes
 import enum
 import os
 import sys
+import time
 from types import TracebackType
 from typing import Iterable, List, NamedTuple, Optional, Sequence, Tuple, Type, Union
 
@@ -152,20 +153,27 @@ def _password(password: Union[str, bytes], function: str) -> bytes:
 # ---- discovery ------------------------------------------------------------------
 
 
+def _selected_path(lib: Library) -> str:
+    path = ctypes.create_string_buffer(256)
+    lib.GetSelectedDevInfo(path)
+    return _narrow(path.value)
+
+
+def _selected_serial(lib: Library) -> Optional[str]:
+    """The serial number of the selected chip, or None when it cannot be read."""
+    serial = (ctypes.c_uint16 * 64)()
+    return _decode_chip_string(serial) if lib.GetSerialNumber(serial) == 0 else None
+
+
 def _scan(lib: Library) -> List[ChipInfo]:
     """Every chip of a fresh scan, selecting each in turn (caller holds the lock)."""
     lib.GetConnectionStatus()
     chips = []
-    path = ctypes.create_string_buffer(256)
-    serial = (ctypes.c_uint16 * 64)()
     for index in range(lib.GetDevCount()):
         if lib.SelectDev(index) != 0:
             continue
         lib.GetConnectionStatus()
-        lib.GetSelectedDevInfo(path)
-        ctypes.memset(serial, 0, ctypes.sizeof(serial))
-        text = _decode_chip_string(serial) if lib.GetSerialNumber(serial) == 0 else None
-        chips.append(ChipInfo(index, text, _narrow(path.value)))
+        chips.append(ChipInfo(index, _selected_serial(lib), _selected_path(lib)))
     lib._owner = None
     return chips
 
@@ -191,6 +199,11 @@ def open(index: int = 0, serial: Optional[str] = None, vid: int = DEFAULT_VID, p
 
     Use it as a context manager: ``with kelvane.open() as chip: ...``.
 
+    A chip opened by serial number is found again by its serial number when
+    it comes back elsewhere (after a reset, on another port, in another
+    enumeration order); one opened by index is found again by its device
+    path.
+
     Raises:
         DeviceNotFoundError: no chip at ``index`` or with ``serial`` (exact
             match, letter case included).
@@ -199,9 +212,11 @@ def open(index: int = 0, serial: Optional[str] = None, vid: int = DEFAULT_VID, p
     with lib.lock:
         lib.initialise(vid, pid)
         if serial is not None:
+            if not isinstance(serial, str):
+                raise ArgumentError(f"serial must be a str, not {serial!r}", function="open")
             for chip in _scan(lib):
                 if chip.serial == serial:
-                    return Chip(lib, chip, vid, pid)
+                    return Chip(lib, chip, vid, pid, by_serial=True)
             raise DeviceNotFoundError(f"no chip with serial number {serial!r}", function="open")
         _integer("index", index, 0, 0xFFFFFFFF, "open")
         lib.GetConnectionStatus()
@@ -210,13 +225,38 @@ def open(index: int = 0, serial: Optional[str] = None, vid: int = DEFAULT_VID, p
             raise DeviceNotFoundError(f"no chip at index {index}", code=result, function="open")
         if not lib.GetConnectionStatus():
             raise DeviceNotFoundError(f"chip {index} is not connected", function="open")
-        path = ctypes.create_string_buffer(256)
-        lib.GetSelectedDevInfo(path)
-        serial_buffer = (ctypes.c_uint16 * 64)()
-        text = _decode_chip_string(serial_buffer) if lib.GetSerialNumber(serial_buffer) == 0 else None
-        chip = Chip(lib, ChipInfo(index, text, _narrow(path.value)), vid, pid)
+        path = _selected_path(lib)
+        chip = Chip(lib, ChipInfo(index, _selected_serial(lib), path), vid, pid)
         lib._owner = chip
         return chip
+
+
+def wait_for_chip(serial: Optional[str] = None, timeout: float = 10.0, *, index: int = 0, vid: int = DEFAULT_VID,
+                  pid: int = DEFAULT_PID, library: LibraryArgument = None, interval: float = 0.1) -> "Chip":
+    """Waits until a chip is there and opens it, as :func:`open` does.
+
+    With ``serial`` the chip with that serial number (and the Chip finds it
+    again by it later), else the chip at ``index``. Looks every ``interval``
+    seconds, scanning each time.
+
+    Raises:
+        DeviceNotFoundError: no such chip came within ``timeout`` seconds.
+    """
+    for name, value in (("timeout", timeout), ("interval", interval)):
+        if isinstance(value, bool) or not isinstance(value, (int, float)) or not value >= 0:
+            raise ArgumentError(f"{name} must be a number of seconds, not {value!r}", function="wait_for_chip")
+    lib = resolve_library(library)
+    deadline = time.monotonic() + timeout
+    while True:
+        try:
+            return open(index=index, serial=serial, vid=vid, pid=pid, library=lib)
+        except DeviceNotFoundError as error:
+            remaining = deadline - time.monotonic()
+            if remaining <= 0:
+                wanted = f"with serial number {serial!r}" if serial is not None else f"at index {index}"
+                raise DeviceNotFoundError(f"no chip {wanted} came within {timeout} s",
+                                          function="wait_for_chip") from error
+            time.sleep(min(interval, remaining))
 
 
 # ---- the chip -------------------------------------------------------------------
@@ -228,14 +268,19 @@ class Chip:
     Several chips may be open at once: each operation selects its own chip in
     the library first when another one was used in between. The library
     remembers one access password for the whole process, not one per chip.
+
+    A chip that goes away and comes back (a reset, a replug) is looked for
+    at the next call: by its serial number when it was opened by serial
+    number, else by its device path.
     """
 
-    def __init__(self, library: Library, info: ChipInfo, vid: int, pid: int) -> None:
+    def __init__(self, library: Library, info: ChipInfo, vid: int, pid: int, by_serial: bool = False) -> None:
         self._lib = library
         self._info = info
         self._identifiers = (vid, pid)
         self._closed = False
         self._rescan = False
+        self._by_serial = by_serial and info.serial is not None
 
     # -- identity and life --
 
@@ -251,13 +296,18 @@ class Chip:
 
     @property
     def serial(self) -> Optional[str]:
-        """The serial number read when the chip was opened."""
+        """The serial number read when the chip was opened (or stored since by set_serial_number)."""
         return self._info.serial
 
     @property
     def path(self) -> str:
-        """The device path of the chip's HID interface."""
+        """The device path of the chip's HID interface (where it was last found)."""
         return self._info.path
+
+    @property
+    def by_serial(self) -> bool:
+        """True when the chip is found again by its serial number, False when by its path."""
+        return self._by_serial
 
     @property
     def closed(self) -> bool:
@@ -289,30 +339,44 @@ class Chip:
         lib.initialise(*self._identifiers)
         if lib._owner is self and not self._rescan:
             return
+        lib._owner = None
         lib.GetConnectionStatus()
-        if not self._select(self._info.index):
-            for index in range(lib.GetDevCount()):
-                if index != self._info.index and self._select(index):
-                    self._info = self._info._replace(index=index)
-                    break
-            else:
-                lib._owner = None
-                raise DeviceNotFoundError(f"chip {self._info.path!r} is not connected", function=function)
+        # Where it was last, then anywhere else.
+        count = lib.GetDevCount()
+        for index in [self._info.index] + [i for i in range(count) if i != self._info.index]:
+            if self._select(index):
+                break
+        else:
+            wanted = f"serial number {self.serial!r}" if self._by_serial else f"path {self._info.path!r}"
+            raise DeviceNotFoundError(f"the chip with {wanted} is not connected", function=function)
         self._rescan = False
         lib._owner = self
 
     def _select(self, index: int) -> bool:
+        """Selects the chip at ``index`` if it is this one: the same serial
+        number or, for a chip opened by index, the same path."""
         lib = self._lib
         if lib.SelectDev(index) != 0 or not lib.GetConnectionStatus():
             return False
-        path = ctypes.create_string_buffer(256)
-        lib.GetSelectedDevInfo(path)
-        return _narrow(path.value) == self._info.path
+        path = _selected_path(lib)
+        if self._by_serial:
+            # A path may pass to another chip (Linux reuses hidraw numbers).
+            if _selected_serial(lib) != self._info.serial:
+                return False
+        elif path != self._info.path:
+            return False
+        self._info = self._info._replace(index=index, path=path)
+        return True
 
     def _call(self, name: str, *args: object) -> int:
         with self._lib.lock:
             self._activate(name)
-            return getattr(self._lib, name)(*args)
+            result = getattr(self._lib, name)(*args)
+            if result in (-4, -5):
+                # The library lost the chip (it went away, or a report failed):
+                # the next call looks for it again.
+                self._rescan = True
+            return result
 
     def _run(self, name: str, *args: object) -> None:
         """Calls an export whose result is 0 on success."""
@@ -601,8 +665,13 @@ class Chip:
         return self._read_string("GetSerialNumber")
 
     def set_serial_number(self, text: str) -> None:
-        """Stores the USB serial number (at most 30 UTF-16 units)."""
+        """Stores the USB serial number (at most 30 UTF-16 units).
+
+        A chip opened by serial number is found by the new one from now on.
+        """
         self._write_string("SetSerialNumber", text, "set_serial_number")
+        with self._lib.lock:
+            self._info = self._info._replace(serial=text)
 
     def get_factory_serial_number(self) -> str:
         """The factory serial number (read only)."""

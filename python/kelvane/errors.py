@@ -4,10 +4,20 @@ Every exception is a :class:`KelvaneError` carrying ``code`` (the library's
 result code, or ``None`` when the fault was found before the library was
 called), ``text`` (the text that KelvaneCLI's exit-code page shows for the
 code, where it has one) and ``function`` (the export or method concerned).
+
+Failures of a transfer, of the report channel or of the chip are also
+:class:`OSError` with ``errno`` set as Linux's I2C stack sets it (a NACK is
+``EREMOTEIO``, 121), so that code written for SMBus or CircuitPython buses
+catches them as it catches its own. Argument errors are :class:`ValueError`.
 """
 
 import builtins
+import errno as _errno
 from typing import Dict, Optional, Type
+
+#: Linux's errno for a transfer the slave did not acknowledge. Windows has no
+#: such constant; the number is Linux's there too.
+EREMOTEIO: int = getattr(_errno, "EREMOTEIO", 121)
 
 #: Texts of the exit-code page for the codes that have one.
 CODE_TEXTS: Dict[int, str] = {
@@ -50,8 +60,11 @@ class KelvaneError(Exception):
         function: the export or method that failed, or ``None``.
     """
 
+    #: The errno of the classes that are also OSError.
+    default_errno: Optional[int] = None
+
     def __init__(self, message: Optional[str] = None, *, code: Optional[int] = None,
-                 function: Optional[str] = None) -> None:
+                 function: Optional[str] = None, errno: Optional[int] = None) -> None:
         self.code = code
         self.text = CODE_TEXTS.get(code) if code is not None else None
         self.function = function
@@ -62,6 +75,13 @@ class KelvaneError(Exception):
         if function:
             message = f"{function}: {message}"
         super().__init__(message)
+        if isinstance(self, OSError):
+            self.errno = errno if errno is not None else self.default_errno
+            self.strerror = message
+
+    def __str__(self) -> str:
+        # The message alone, also for the OSError classes (no "[Errno n]").
+        return str(self.args[0]) if self.args else ""
 
 
 class LibraryNotFoundError(KelvaneError, OSError):
@@ -72,12 +92,16 @@ class ArgumentError(KelvaneError, ValueError):
     """An argument is out of range or missing (codes -201 to -204)."""
 
 
-class DeviceNotFoundError(KelvaneError):
-    """No chip at that index or with that serial number, or the chip is gone (code -2)."""
+class DeviceNotFoundError(KelvaneError, OSError):
+    """No chip at that index or with that serial number, or the chip is gone (code -2). ``ENODEV``."""
+
+    default_errno = _errno.ENODEV
 
 
-class ChipStatusError(KelvaneError):
-    """The chip answered a non-zero status byte (codes 1 to 255)."""
+class ChipStatusError(KelvaneError, OSError):
+    """The chip answered a non-zero status byte (codes 1 to 255). ``EIO``."""
+
+    default_errno = _errno.EIO
 
     @property
     def status(self) -> Optional[int]:
@@ -85,40 +109,58 @@ class ChipStatusError(KelvaneError):
         return self.code
 
 
-class NotGpioError(KelvaneError):
-    """The pin is not working as a GPIO (code -10)."""
+class NotGpioError(KelvaneError, OSError):
+    """The pin is not working as a GPIO (code -10). ``EBUSY``: another function holds it."""
+
+    default_errno = _errno.EBUSY
 
 
-class SettingsError(KelvaneError):
-    """A setting read from the chip has no meaning (codes -9, -15)."""
+class SettingsError(KelvaneError, OSError):
+    """A setting read from the chip has no meaning (codes -9, -15). ``EPROTO``."""
+
+    default_errno = _errno.EPROTO
 
 
-class FlashLockedError(KelvaneError):
-    """The flash settings are permanently locked (code -13)."""
+class FlashLockedError(KelvaneError, OSError):
+    """The flash settings are permanently locked (code -13). ``EROFS``."""
+
+    default_errno = _errno.EROFS
 
 
-class PasswordRejectedError(KelvaneError):
-    """The chip rejected the access password (code -14)."""
+class PasswordRejectedError(KelvaneError, OSError):
+    """The chip rejected the access password (code -14). ``EACCES``."""
+
+    default_errno = _errno.EACCES
 
 
-class UnsupportedError(KelvaneError, NotImplementedError):
-    """The chip's transfers cannot carry out this operation."""
+class UnsupportedError(KelvaneError, OSError, NotImplementedError):
+    """The chip's transfers cannot carry out this operation. ``EOPNOTSUPP``."""
+
+    default_errno = _errno.EOPNOTSUPP
 
 
-class TransferError(KelvaneError):
-    """A report or a bus transfer failed (codes -4 to -8, -17 to -27)."""
+class TransferError(KelvaneError, OSError):
+    """A report or a bus transfer failed (codes -4 to -8, -17 to -27). ``EIO``."""
+
+    default_errno = _errno.EIO
 
 
 class NackError(TransferError):
-    """The slave did not acknowledge (codes -23 and -11)."""
+    """The slave did not acknowledge (codes -23 and -11). ``EREMOTEIO`` (121)."""
+
+    default_errno = EREMOTEIO
 
 
 class PecError(TransferError):
-    """Computed and received packet error codes differ (code -12)."""
+    """Computed and received packet error codes differ (code -12). ``EBADMSG``."""
+
+    default_errno = _errno.EBADMSG
 
 
 class TransferTimeoutError(TransferError, builtins.TimeoutError):
-    """The chip's I2C engine reported a failure state or did not finish (code -18)."""
+    """The chip's I2C engine reported a failure state or did not finish (code -18). ``ETIMEDOUT``."""
+
+    default_errno = _errno.ETIMEDOUT
 
 
 _CLASSES: Dict[int, Type[KelvaneError]] = {

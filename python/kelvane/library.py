@@ -5,7 +5,9 @@ The library is looked for in this order:
 1. an explicit path handed to :func:`load_library` (or as ``library=`` to the
    high-level calls);
 2. the path in the environment variable ``KELVANE_LIBRARY``;
-3. the system loader's search for ``KelvaneDLL-UM_x86.dll`` (the installed
+3. the library inside this package (``kelvane/lib/``), which the wheels
+   carry (:func:`library_path`);
+4. the system loader's search for ``KelvaneDLL-UM_x86.dll`` (the installed
    library: ``LD_LIBRARY_PATH`` and the loader's directories on Linux, the
    standard DLL search order including ``PATH`` on Windows); on Linux, when
    the loader does not find it, the library directories of the prefixes
@@ -13,8 +15,12 @@ The library is looked for in this order:
    package put it (the loader's cache lists only files named ``lib*.so*``,
    so it never finds the library in ``/usr/local/lib`` by itself).
 
-The first place that is given decides: an explicit path or a
-``KELVANE_LIBRARY`` that cannot be loaded raises
+In 1 and 2 the word ``virtual`` (:data:`VIRTUAL`) stands for the package's
+own virtual-chip flavour (``kelvane/lib/virtual/``): ``KELVANE_LIBRARY=virtual``
+runs a program on virtual chips with nothing but the installed wheel.
+
+The first place that is given decides: an explicit path, a
+``KELVANE_LIBRARY`` or a library inside the package that cannot be loaded raises
 :class:`~kelvane.errors.LibraryNotFoundError` rather than silently falling
 back to another library (which might drive real chips where a virtual bench
 was meant). The exception names every place tried and why each failed.
@@ -35,6 +41,10 @@ from .errors import ArgumentError, LibraryNotFoundError, error_for
 LIBRARY_NAME = "KelvaneDLL-UM_x86.dll"
 #: The environment variable that names the library file.
 LIBRARY_VARIABLE = "KELVANE_LIBRARY"
+#: What names the package's own virtual-chip flavour, as a path or in KELVANE_LIBRARY.
+VIRTUAL = "virtual"
+#: Where a wheel puts the library (and ``virtual/`` the virtual-chip flavour).
+PACKAGE_LIBRARY_DIRECTORY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lib")
 
 PathLike = Union[str, "os.PathLike[str]"]
 
@@ -54,6 +64,22 @@ def _installed_directories() -> List[str]:
 
 #: Where an installed library is looked for after the system loader's search.
 INSTALLED_DIRECTORIES: List[str] = _installed_directories()
+
+
+def library_path(virtual: bool = False) -> str:
+    """The path of the library file inside this package.
+
+    Args:
+        virtual: the virtual-chip flavour instead of the one that drives chips.
+
+    Raises:
+        LibraryNotFoundError: the package carries no library (it was installed
+            from its source folder rather than from a wheel, or the file is gone).
+    """
+    path = os.path.join(PACKAGE_LIBRARY_DIRECTORY, *((VIRTUAL,) if virtual else ()), LIBRARY_NAME)
+    if not os.path.isfile(path):
+        raise LibraryNotFoundError(f"this kelvane package carries no library: no such file: {path}")
+    return path
 
 
 def _uses_stdcall(platform: str = sys.platform, pointer_size: int = struct.calcsize("P")) -> bool:
@@ -163,56 +189,78 @@ def _load(path: str) -> Library:
         return library
 
 
+def _named(name: str) -> str:
+    """The file that an explicit path or KELVANE_LIBRARY names."""
+    if name == VIRTUAL:
+        return library_path(virtual=True)
+    return os.path.abspath(name)
+
+
 def load_library(path: Optional[PathLike] = None) -> Library:
     """Loads the library (or returns the one already loaded from the same place).
 
     Args:
-        path: the library file; when ``None``, ``KELVANE_LIBRARY`` and then the
+        path: the library file, or ``"virtual"`` for the package's own
+            virtual-chip flavour; when ``None``, ``KELVANE_LIBRARY`` (a path
+            or ``virtual``), the library inside the package and then the
             system loader's search for :data:`LIBRARY_NAME` are used.
 
     Raises:
         LibraryNotFoundError: naming every place tried and why it failed.
     """
     tried: List[str] = []
+    candidate: Optional[str] = None
+    failure: Optional[OSError] = None
     if path is not None:
         source = f"explicit path {os.fspath(path)!r}"
-        candidate: Optional[str] = os.path.abspath(os.fspath(path))
+        name: Optional[str] = os.fspath(path)
     else:
         tried.append("explicit path: none given")
-        variable = os.environ.get(LIBRARY_VARIABLE, "")
-        if variable:
-            source = f"{LIBRARY_VARIABLE}={variable!r}"
-            candidate = os.path.abspath(variable)
+        name = os.environ.get(LIBRARY_VARIABLE, "") or None
+        if name is not None:
+            source = f"{LIBRARY_VARIABLE}={name!r}"
         else:
             tried.append(f"{LIBRARY_VARIABLE}: not set")
-            source = f"the system loader's search for {LIBRARY_NAME!r}"
-            candidate = None
-    try:
-        if candidate is not None:
+    if name is not None:
+        try:
+            candidate = _named(name)
             if not os.path.isfile(candidate):
                 raise OSError(f"no such file: {candidate}")
             return _load(os.path.realpath(candidate))
+        except OSError as error:  # LibraryNotFoundError is an OSError too
+            tried.append(f"{source}: {error}")
+            raise LibraryNotFoundError(f"could not load {LIBRARY_NAME}; tried " + "; ".join(tried)) from error
+    bundled = os.path.join(PACKAGE_LIBRARY_DIRECTORY, LIBRARY_NAME)
+    if os.path.isfile(bundled):
+        # A package that carries a library uses it: a broken wheel is an
+        # error, not a reason to drive chips through some other library.
+        try:
+            return _load(os.path.realpath(bundled))
+        except OSError as error:
+            tried.append(f"the package's library {bundled}: {error}")
+            raise LibraryNotFoundError(f"could not load {LIBRARY_NAME}; tried " + "; ".join(tried)) from error
+    tried.append(f"the package's library: no {bundled}")
+    try:
         return _load(LIBRARY_NAME)
     except OSError as error:
-        tried.append(f"{source}: {error}")
-        failure: OSError = error
-    if candidate is None:
-        for directory in INSTALLED_DIRECTORIES:
-            installed = os.path.join(directory, LIBRARY_NAME)
-            if not os.path.isfile(installed):
-                continue
-            try:
-                return _load(os.path.realpath(installed))
-            except OSError as error:
-                tried.append(f"{installed}: {error}")
-                failure = error
-        if INSTALLED_DIRECTORIES:
-            tried.append("the installed library in " + ", ".join(INSTALLED_DIRECTORIES) + ": none there")
+        tried.append(f"the system loader's search for {LIBRARY_NAME!r}: {error}")
+        failure = error
+    for directory in INSTALLED_DIRECTORIES:
+        installed = os.path.join(directory, LIBRARY_NAME)
+        if not os.path.isfile(installed):
+            continue
+        try:
+            return _load(os.path.realpath(installed))
+        except OSError as error:
+            tried.append(f"{installed}: {error}")
+            failure = error
+    if INSTALLED_DIRECTORIES:
+        tried.append("the installed library in " + ", ".join(INSTALLED_DIRECTORIES) + ": none there")
     raise LibraryNotFoundError(f"could not load {LIBRARY_NAME}; tried " + "; ".join(tried)) from failure
 
 
 def resolve_library(library: Union[None, PathLike, Library]) -> Library:
-    """The :class:`Library` for a ``library=`` argument: ``None``, a path or a Library."""
+    """The :class:`Library` for a ``library=`` argument: ``None``, a path, ``"virtual"`` or a Library."""
     if isinstance(library, Library):
         return library
     return load_library(library)

@@ -1,21 +1,26 @@
-"""An SMBus-style bus object over a chip, for existing sensor code.
+"""An SMBus object with the interface of the common SMBus package (smbus2), over a chip.
 
 Each method is one transfer of the chip (see ``docs/python.md`` for the
 table). Register reads write the register index and read the data in one
 chained transfer with a repeated start, so no other master can come in
-between. Calls that the chip's transfers cannot express raise
-:class:`~kelvane.errors.UnsupportedError`.
+between. What the chip's transfers cannot express raises
+:class:`~kelvane.errors.UnsupportedError`, an ``OSError`` with ``EOPNOTSUPP``.
 """
 
+import ctypes
+import enum
+import errno as _errno
 from types import TracebackType
-from typing import Any, List, Optional, Sequence, Type, Union
+from typing import Any, Iterator, List, NamedTuple, Optional, Sequence, Type, Union
 
 from . import chip as _chip
-from .chip import DEFAULT_PID, DEFAULT_SPEED, DEFAULT_VID, Chip, LibraryArgument
-from .errors import ArgumentError, KelvaneError, PecError, UnsupportedError
+from .chip import DEFAULT_PID, DEFAULT_SPEED, DEFAULT_VID, MAX_TRANSFER, Chip, LibraryArgument
+from .errors import ArgumentError, KelvaneError, PecError, TransferError, UnsupportedError
 
 #: Longest block of the block calls, as SMBus defines it.
 BLOCK_MAX = 32
+#: The flag of a read message (Linux's I2C_M_RD).
+I2C_M_RD = 0x0001
 
 _CRC_TABLE = []
 for _i in range(256):
@@ -32,33 +37,146 @@ def packet_error_code(data: Union[bytes, Sequence[int]], crc: int = 0) -> int:
     return crc
 
 
-class SMBus:
-    """A bus object with the methods that SMBus-style sensor code calls.
+class I2cFunc(enum.IntFlag):
+    """What a bus can do, with the bit values of Linux's I2C_FUNC_* flags."""
 
-    ``SMBus()`` opens chip 0 with the default identifiers; ``SMBus(chip)``
-    uses a :class:`~kelvane.Chip` that is already open (and leaves it open on
-    :meth:`close`); ``SMBus(1)`` opens the chip at index 1.
+    I2C = 0x00000001
+    ADDR_10BIT = 0x00000002
+    PROTOCOL_MANGLING = 0x00000004
+    SMBUS_PEC = 0x00000008
+    NOSTART = 0x00000010
+    SLAVE = 0x00000020
+    SMBUS_BLOCK_PROC_CALL = 0x00008000
+    SMBUS_QUICK = 0x00010000
+    SMBUS_READ_BYTE = 0x00020000
+    SMBUS_WRITE_BYTE = 0x00040000
+    SMBUS_READ_BYTE_DATA = 0x00080000
+    SMBUS_WRITE_BYTE_DATA = 0x00100000
+    SMBUS_READ_WORD_DATA = 0x00200000
+    SMBUS_WRITE_WORD_DATA = 0x00400000
+    SMBUS_PROC_CALL = 0x00800000
+    SMBUS_READ_BLOCK_DATA = 0x01000000
+    SMBUS_WRITE_BLOCK_DATA = 0x02000000
+    SMBUS_READ_I2C_BLOCK = 0x04000000
+    SMBUS_WRITE_I2C_BLOCK = 0x08000000
+    SMBUS_HOST_NOTIFY = 0x10000000
 
-    Attributes:
-        pec: packet error checking on every transfer that can carry it.
-        speed: bus speed in bit/s.
+    SMBUS_BYTE = SMBUS_READ_BYTE | SMBUS_WRITE_BYTE
+    SMBUS_BYTE_DATA = SMBUS_READ_BYTE_DATA | SMBUS_WRITE_BYTE_DATA
+    SMBUS_WORD_DATA = SMBUS_READ_WORD_DATA | SMBUS_WRITE_WORD_DATA
+    SMBUS_BLOCK_DATA = SMBUS_READ_BLOCK_DATA | SMBUS_WRITE_BLOCK_DATA
+    SMBUS_I2C_BLOCK = SMBUS_READ_I2C_BLOCK | SMBUS_WRITE_I2C_BLOCK
+    #: What an SMBus adapter emulated over plain I2C offers.
+    SMBUS_EMUL = 0x0EFF0008
+
+
+#: What the chip can do: plain I2C messages (with the limits of
+#: :meth:`SMBus.i2c_rdwr`), PEC, the quick write and every SMBus call but the
+#: two process calls.
+FUNCS = (I2cFunc.I2C | I2cFunc.SMBUS_PEC | I2cFunc.SMBUS_QUICK | I2cFunc.SMBUS_BYTE | I2cFunc.SMBUS_BYTE_DATA
+         | I2cFunc.SMBUS_WORD_DATA | I2cFunc.SMBUS_BLOCK_DATA | I2cFunc.SMBUS_I2C_BLOCK)
+
+
+class i2c_msg(ctypes.Structure):  # noqa: N801 - the name SMBus code uses
+    """One message of :meth:`SMBus.i2c_rdwr`, laid out as Linux's ``struct i2c_msg``.
+
+    Make it with :meth:`read` or :meth:`write`; after the transfer a read
+    message holds the bytes read: iterate over it, or take ``bytes(msg)``.
     """
 
-    def __init__(self, chip: Union[None, int, Chip] = None, *, index: int = 0, serial: Optional[str] = None,
-                 vid: int = DEFAULT_VID, pid: int = DEFAULT_PID, library: LibraryArgument = None,
-                 speed: int = DEFAULT_SPEED, pec: bool = False) -> None:
-        if isinstance(chip, Chip):
-            self._chip: Optional[Chip] = chip
-            self._owns_chip = False
-        else:
-            if isinstance(chip, int) and not isinstance(chip, bool):
-                index = chip
-            elif chip is not None:
-                raise TypeError(f"chip must be a kelvane.Chip, an index or None, not {chip!r}")
-            self._chip = _chip.open(index=index, serial=serial, vid=vid, pid=pid, library=library)
-            self._owns_chip = True
-        self.pec = bool(pec)
+    _fields_ = [("addr", ctypes.c_uint16), ("flags", ctypes.c_uint16), ("len", ctypes.c_uint16),
+                ("buf", ctypes.POINTER(ctypes.c_char))]
+
+    def __iter__(self) -> Iterator[int]:
+        return iter(bytes(self))
+
+    def __len__(self) -> int:
+        return int(self.len)
+
+    def __bytes__(self) -> bytes:
+        return ctypes.string_at(self.buf, self.len)
+
+    def __repr__(self) -> str:
+        return f"i2c_msg({self.addr},{self.flags},{bytes(self)!r})"
+
+    def __str__(self) -> str:
+        return bytes(self).decode(errors="ignore")
+
+    @staticmethod
+    def read(address: int, length: int) -> "i2c_msg":
+        """A read of ``length`` bytes (0 to 65,535) from 7-bit ``address``."""
+        if isinstance(length, bool) or not isinstance(length, int) or not 0 <= length <= MAX_TRANSFER:
+            raise ArgumentError(f"length must be 0 to {MAX_TRANSFER}, not {length!r}", function="i2c_msg.read")
+        # The message keeps its buffer alive (ctypes keeps what a field is given).
+        return i2c_msg(addr=address, flags=I2C_M_RD, len=length, buf=ctypes.create_string_buffer(length))
+
+    @staticmethod
+    def write(address: int, buf: Union[str, bytes, Sequence[int]]) -> "i2c_msg":
+        """A write of ``buf`` (bytes, integers 0 to 255, or a str of code points below 256)."""
+        if isinstance(buf, str):
+            buf = bytes(map(ord, buf))
+        data = _block(buf, "i2c_msg.write", MAX_TRANSFER)
+        return i2c_msg(addr=address, flags=0, len=len(data), buf=ctypes.create_string_buffer(data, len(data)))
+
+
+class _Step(NamedTuple):
+    """What one transfer of the chip does for :meth:`SMBus.i2c_rdwr`."""
+
+    write: Optional[Any]  # the write message, or None
+    read: Optional[Any]  # the read message, or None
+
+
+class SMBus:
+    """A bus object with the interface of the common SMBus package's ``SMBus``.
+
+    ``bus`` is what :meth:`open` takes: a chip index, a serial number or a
+    :class:`~kelvane.Chip` that is already open (and stays open on
+    :meth:`close`). Unlike the common package, ``SMBus()`` opens a chip at
+    once: the one given by ``serial``, else the one at ``index`` (0).
+    ``force`` is accepted and ignored: no kernel driver claims addresses here.
+
+    Attributes:
+        funcs: :class:`I2cFunc` flags of what the chip can do.
+        speed: bus speed in bit/s.
+        allow_stop: let :meth:`i2c_rdwr` run combinations that the chip cannot
+            run as one transfer as several, with a stop between them.
+    """
+
+    def __init__(self, bus: Union[None, int, str, Chip] = None, force: bool = False, *, index: int = 0,
+                 serial: Optional[str] = None, vid: int = DEFAULT_VID, pid: int = DEFAULT_PID,
+                 library: LibraryArgument = None, speed: int = DEFAULT_SPEED, pec: bool = False,
+                 allow_stop: bool = False) -> None:
+        self._chip: Optional[Chip] = None
+        self._owns_chip = False
+        self._identifiers = (vid, pid, library)
+        self.funcs = I2cFunc(0)
+        self.force = force
         self.speed = speed
+        self.allow_stop = bool(allow_stop)
+        self._pec = 0
+        self.open(bus if bus is not None else (serial if serial is not None else index))
+        self.enable_pec(pec)
+
+    def open(self, bus: Union[int, str, Chip]) -> None:
+        """Opens the chip at index ``bus`` (int), with serial number ``bus`` (str), or uses a Chip.
+
+        A chip that this bus opened before is closed first.
+        """
+        if isinstance(bus, Chip):
+            chip, owns = bus, False
+        elif isinstance(bus, str):
+            chip, owns = self._open_chip(serial=bus), True
+        elif isinstance(bus, int) and not isinstance(bus, bool):
+            chip, owns = self._open_chip(index=bus), True
+        else:
+            raise TypeError(f"bus must be a chip index, a serial number or a kelvane.Chip, not {bus!r}")
+        self.close()
+        self._chip, self._owns_chip = chip, owns
+        self.funcs = FUNCS
+
+    def _open_chip(self, index: int = 0, serial: Optional[str] = None) -> Chip:
+        vid, pid, library = self._identifiers
+        return _chip.open(index=index, serial=serial, vid=vid, pid=pid, library=library)
 
     @property
     def chip(self) -> Chip:
@@ -68,28 +186,42 @@ class SMBus:
         return self._chip
 
     def close(self) -> None:
-        """Closes the bus, and the chip when the bus opened it."""
+        """Closes the bus, and the chip when the bus opened it. PEC goes off."""
         if self._chip is not None and self._owns_chip:
             self._chip.close()
         self._chip = None
+        self._pec = 0
 
     def __enter__(self) -> "SMBus":
         return self
 
-    def __exit__(self, kind: Optional[Type[BaseException]], value: Optional[BaseException],
-                 traceback: Optional[TracebackType]) -> None:
+    def __exit__(self, exc_type: Optional[Type[BaseException]], exc_val: Optional[BaseException],
+                 exc_tb: Optional[TracebackType]) -> None:
         self.close()
 
     def __repr__(self) -> str:
-        return f"<kelvane.SMBus on {self._chip!r} pec={self.pec}>"
+        return f"<kelvane.SMBus on {self._chip!r} pec={self._pec}>"
+
+    def enable_pec(self, enable: bool = True) -> None:
+        """Packet error checking on (or off) for every call that can carry it."""
+        self._pec = int(bool(enable))
+
+    @property
+    def pec(self) -> int:
+        """1 while packet error checking is on, else 0; assigning calls :meth:`enable_pec`."""
+        return self._pec
+
+    @pec.setter
+    def pec(self, enable: bool) -> None:
+        self.enable_pec(enable)
 
     # -- transfers --
 
     def _read(self, address: int, register: int, count: int) -> bytes:
-        return self.chip.smbus_read_block(address, register, count, pec=self.pec, speed=self.speed)
+        return self.chip.smbus_read_block(address, register, count, pec=bool(self._pec), speed=self.speed)
 
     def _write(self, address: int, data: bytes) -> None:
-        self.chip.smbus_write_block(address, None, data, pec=self.pec, speed=self.speed)
+        self.chip.smbus_write_block(address, None, data, pec=bool(self._pec), speed=self.speed)
 
     def write_quick(self, i2c_addr: int, force: Optional[bool] = None) -> None:
         """Quick command (write): the address alone. A NackError means nobody answered."""
@@ -97,7 +229,7 @@ class SMBus:
 
     def read_byte(self, i2c_addr: int, force: Optional[bool] = None) -> int:
         """Receive byte: one byte read from the slave (with its PEC checked when ``pec``)."""
-        if not self.pec:
+        if not self._pec:
             return self.chip.i2c_read(i2c_addr, 1, speed=self.speed)[0]
         value, received = self.chip.i2c_read(i2c_addr, 2, speed=self.speed)
         if packet_error_code([_address_byte(i2c_addr) | 1, value]) != received:
@@ -147,13 +279,13 @@ class SMBus:
         slave is clocked on past the end of its block. With ``pec`` the code
         after the block is checked here.
         """
-        raw = self.chip.smbus_read_block(i2c_addr, register, 1 + BLOCK_MAX + (1 if self.pec else 0),
-                                         pec=False, speed=self.speed)
+        raw = self.chip.smbus_read_block(i2c_addr, register, 1 + BLOCK_MAX + self._pec, pec=False,
+                                         speed=self.speed)
         count = raw[0]
         if count > BLOCK_MAX:
-            raise KelvaneError(f"the slave announced a block of {count} bytes, more than {BLOCK_MAX}",
-                               function="read_block_data")
-        if self.pec:
+            raise TransferError(f"the slave announced a block of {count} bytes, more than {BLOCK_MAX}",
+                                function="read_block_data", errno=_errno.EPROTO)
+        if self._pec:
             address = _address_byte(i2c_addr)
             expected = packet_error_code(bytes([address, register, address | 1]) + raw[:1 + count])
             if raw[1 + count] != expected:
@@ -169,21 +301,93 @@ class SMBus:
     # -- what the chip's transfers cannot express --
 
     def process_call(self, i2c_addr: int, register: int, value: int, force: Optional[bool] = None) -> int:
-        """Not available: see :class:`~kelvane.errors.UnsupportedError`."""
-        raise UnsupportedError("a process call writes a word and reads one with a repeated start; the chip's "
-                               "chained write carries the register index alone", function="process_call")
+        """Not available on this chip: raises UnsupportedError (``EOPNOTSUPP``)."""
+        raise UnsupportedError(_PROCESS_CALL.format(call="a process call", data="a word"), function="process_call")
 
     def block_process_call(self, i2c_addr: int, register: int, data: Sequence[int],
                            force: Optional[bool] = None) -> List[int]:
-        """Not available: see :class:`~kelvane.errors.UnsupportedError`."""
-        raise UnsupportedError("a block process call writes a block and reads one with a repeated start; the "
-                               "chip's chained write carries the register index alone",
+        """Not available on this chip: raises UnsupportedError (``EOPNOTSUPP``)."""
+        raise UnsupportedError(_PROCESS_CALL.format(call="a block process call", data="a block"),
                                function="block_process_call")
 
-    def i2c_rdwr(self, *messages: Any) -> None:
-        """Not available: combined transfers other than a register read; use Chip's transfers."""
-        raise UnsupportedError("combined I2C messages cannot be sent as one transfer; use Chip.i2c_write, "
-                               "Chip.i2c_read and Chip.smbus_read_block", function="i2c_rdwr")
+    # -- combined messages --
+
+    def i2c_rdwr(self, *i2c_msgs: Any) -> None:
+        """Runs I2C messages made with :meth:`i2c_msg.read` and :meth:`i2c_msg.write`.
+
+        The chip runs one write, one read, or a write of one byte followed by
+        a read from the same address (its write-then-read: one transfer with
+        a repeated start, the register read of most sensors) as one transfer.
+        Any other combination raises UnsupportedError (``EOPNOTSUPP``), unless
+        the bus was made with ``allow_stop=True``: then the messages run one
+        after another with a stop between them (each one-byte write and the
+        read after it still as one transfer). That is not atomic: another
+        master may come in between, and a slave sees a stop where a repeated
+        start was meant.
+        """
+        if not i2c_msgs:
+            raise ArgumentError("no messages", function="i2c_rdwr")
+        steps = _steps([_checked(message) for message in i2c_msgs])
+        if len(steps) > 1 and not self.allow_stop:
+            raise UnsupportedError(
+                f"{_describe(i2c_msgs)}: the chip runs one write, one read, or a write of one byte followed by "
+                "a read from the same address (with a repeated start) as one transfer; "
+                "SMBus(..., allow_stop=True) runs other combinations one message after another with a stop "
+                "between them (not atomic)", function="i2c_rdwr")
+        chip = self.chip
+        for step in steps:
+            if step.write is not None and step.read is not None:
+                data = chip.smbus_read_block(step.write.addr, bytes(step.write)[0], step.read.len, pec=False,
+                                             speed=self.speed)
+                ctypes.memmove(step.read.buf, data, len(data))
+            elif step.read is not None:
+                data = chip.i2c_read(step.read.addr, step.read.len, speed=self.speed)
+                ctypes.memmove(step.read.buf, data, len(data))
+            else:
+                chip.i2c_write(step.write.addr, bytes(step.write), speed=self.speed)
+
+
+_PROCESS_CALL = ("{call} writes the register index and {data}, then reads with a repeated start; the chip's "
+                 "write-then-read carries the register index alone. With a stop in between (not atomic), run "
+                 "it as two i2c_msg messages on an SMBus(..., allow_stop=True)")
+
+
+def _checked(message: Any) -> Any:
+    """A message of i2c_rdwr: an i2c_msg (this package's or one with the same fields)."""
+    for field in ("addr", "flags", "len", "buf"):
+        if not hasattr(message, field):
+            raise TypeError(f"i2c_rdwr takes i2c_msg messages, not {message!r}")
+    _address_byte(message.addr)
+    if message.flags & ~I2C_M_RD:
+        raise UnsupportedError(f"message flags {message.flags:#06x}: the chip sends plain 7-bit messages only",
+                               function="i2c_rdwr")
+    return message
+
+
+def _steps(messages: List[Any]) -> List[_Step]:
+    """The chip's transfers for a list of messages: a one-byte write and the
+    read of the same address after it make one transfer, every other message
+    one of its own."""
+    steps: List[_Step] = []
+    at = 0
+    while at < len(messages):
+        message = messages[at]
+        following = messages[at + 1] if at + 1 < len(messages) else None
+        if message.flags & I2C_M_RD:
+            steps.append(_Step(None, message))
+        elif (following is not None and message.len == 1 and following.flags & I2C_M_RD
+              and following.addr == message.addr):
+            steps.append(_Step(message, following))
+            at += 1
+        else:
+            steps.append(_Step(message, None))
+        at += 1
+    return steps
+
+
+def _describe(messages: Sequence[Any]) -> str:
+    parts = [f"{'read' if m.flags & I2C_M_RD else 'write'} of {m.len} bytes at {m.addr:#04x}" for m in messages]
+    return ", then ".join(parts)
 
 
 def _address_byte(address: int) -> int:
@@ -204,10 +408,11 @@ def _length(length: int, function: str, low: int = 0) -> int:
     return length
 
 
-def _block(data: Sequence[int], function: str) -> bytes:
+def _block(data: Sequence[int], function: str, limit: int = BLOCK_MAX) -> bytes:
     try:
         payload = bytes(data)
     except (TypeError, ValueError) as error:
         raise ArgumentError(f"data must be integers 0 to 255 ({error})", function=function) from None
-    _length(len(payload), function)
+    if len(payload) > limit:
+        raise ArgumentError(f"data must be at most {limit} bytes, not {len(payload)}", function=function)
     return payload

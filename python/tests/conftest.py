@@ -1,6 +1,7 @@
 """Runs the tests against the virtual-chip flavour of the library.
 
-The library is the one named by KELVANE_LIBRARY, or else the checkout's
+The library is the one named by KELVANE_LIBRARY (``virtual``: the one inside
+the installed package), or else the checkout's
 build/virtual/KelvaneDLL-UM_x86.dll; without either the run stops with an
 error. The virtual flavour reads its bench file (KELVANE_SIM_BENCH) when it
 first looks for devices, once per loaded library, so every test that needs a
@@ -44,6 +45,8 @@ def _write_bench(folder: str, text: str) -> str:
 def pytest_configure(config: pytest.Config) -> None:
     global _session_folder
     library = os.environ.get(kelvane.LIBRARY_VARIABLE) or str(BUILT_LIBRARY)
+    if library == kelvane.VIRTUAL:
+        library = kelvane.library_path(virtual=True)
     if not os.path.isfile(library):
         raise pytest.UsageError(
             f"the virtual-chip library {library} is missing: build it with "
@@ -84,6 +87,23 @@ def bench(tmp_path: Path, monkeypatch: pytest.MonkeyPatch) -> BenchFactory:
         return library
 
     return load
+
+
+class Plugs:
+    """The plug file of a bench: ``line`` goes into the bench file, ``plug``
+    says which port each chip sits in now (docs/virtual-bench.md)."""
+
+    def __init__(self, path: Path) -> None:
+        self.path = path
+        self.line = f"plug={path}"
+
+    def plug(self, text: str) -> None:
+        self.path.write_text(textwrap.dedent(text), encoding="ascii")
+
+
+@pytest.fixture
+def plugs(tmp_path: Path) -> Plugs:
+    return Plugs(tmp_path / "plugs.txt")
 
 
 @pytest.fixture

@@ -1,5 +1,6 @@
-"""Every high-level call of kelvane.Chip on virtual benches."""
+"""Every high-level call of kelvane.Chip on virtual benches, and chips that come back."""
 
+import errno
 import sys
 import threading
 
@@ -191,3 +192,66 @@ def test_flash_password_protection_round(chip):
     chip.reset()
     assert chip.get_flash_protection_state() is ProtectionState.UNPROTECTED
     assert (chip.get_usb_current_requirement(), chip.get_product()) == (100, "guarded")
+
+
+def test_chips_that_come_back_elsewhere(bench, plugs):
+    library = bench(f"""
+        {plugs.line}
+        chip serial=KV000001
+          eeprom addr7=50 data=11
+        chip serial=KV000002
+          eeprom addr7=50 data=22
+        """)
+    by_serial = kelvane.open(serial="KV000001", library=library)
+    by_index = kelvane.open(1, library=library)
+    bus = kelvane.busio.I2C(serial="KV000001", library=library)
+    assert (by_serial.by_serial, by_index.by_serial, by_index.serial) == (True, False, "KV000002")
+
+    assert by_serial.smbus_read_block(0x50, 0, 1) == b"\x11"
+    plugs.plug("1 5")  # chip 1 replugged on a new port: it comes after chip 2 now
+    with pytest.raises(kelvane.TransferError) as raised:
+        by_serial.smbus_read_block(0x50, 0, 1)  # the call that finds it gone fails
+    assert raised.value.errno == errno.EIO
+    assert by_serial.smbus_read_block(0x50, 0, 1) == b"\x11"  # the next one finds it by serial number
+    assert (by_serial.index, by_serial.path) == (1, "virtual-usb-5/input0")
+    assert by_index.smbus_read_block(0x50, 0, 1) == b"\x22"  # same path, index 0 now
+    assert bus.try_lock()
+    result = bytearray(1)
+    bus.writeto_then_readfrom(0x50, b"\x00", result)
+    assert result == b"\x11"
+
+    by_serial.reset()
+    plugs.plug("1 9\n2 1")  # after the reset it re-enumerates elsewhere; chip 2 takes its old port
+    assert by_serial.smbus_read_block(0x50, 0, 1) == b"\x11"
+    assert by_serial.path == "virtual-usb-9/input0"
+    for _ in range(2):  # chip 2's path is taken by nobody it knows: gone for good
+        with pytest.raises(OSError) as raised:
+            by_index.smbus_read_block(0x50, 0, 1)
+    assert isinstance(raised.value, kelvane.DeviceNotFoundError) and raised.value.errno == errno.ENODEV
+
+    by_serial.set_serial_number("RENAMED")
+    by_serial.reset()
+    plugs.plug("1 1\n2 2")
+    assert by_serial.get_serial_number() == "RENAMED"  # found by its new serial number
+
+
+def test_wait_for_chip(bench, plugs, monkeypatch):
+    plugs.plug("1 -")
+    library = bench(f"{plugs.line}\nchip serial=LATE\n  eeprom addr7=50 data=33\n")
+    with pytest.raises(kelvane.DeviceNotFoundError, match="'LATE' came within 0 s") as raised:
+        kelvane.wait_for_chip("LATE", timeout=0, library=library)
+    assert raised.value.errno == errno.ENODEV
+
+    naps = []
+
+    def plug_in_while_asleep(seconds):  # no real time passes
+        naps.append(seconds)
+        if len(naps) == 3:
+            plugs.plug("1 4")
+
+    monkeypatch.setattr(kelvane.chip.time, "sleep", plug_in_while_asleep)
+    chip = kelvane.wait_for_chip("LATE", timeout=60, interval=0.5, library=library)
+    assert (naps, chip.path, chip.i2c_read(0x50, 1)) == ([0.5] * 3, "virtual-usb-4/input0", b"\x33")
+    assert kelvane.wait_for_chip(timeout=0, library=library).serial == "LATE"  # by index: the first chip
+    with pytest.raises(ValueError):
+        kelvane.wait_for_chip(timeout=-1, library=library)

@@ -1,4 +1,7 @@
-"""Every exception class, from fault benches: codes, texts and messages."""
+"""Every exception class, from fault benches: codes, texts, messages and the
+errno of Linux's I2C stack."""
+
+import errno
 
 import pytest
 
@@ -22,12 +25,13 @@ def test_transfer_errors_carry_code_and_page_text(bench):
         chip.i2c_read(0x50, 1)
     assert (raised.value.code, raised.value.text) == (-5, "Kelvane read failed")
     assert str(raised.value) == "ReadI2cData: Kelvane read failed (code -5)"
+    assert isinstance(raised.value, OSError) and raised.value.errno == errno.EIO
     with pytest.raises(kelvane.TransferError) as raised:
         chip.i2c_read(0x50, 1)
     assert (raised.value.code, raised.value.text) == (-24, "Transfer wasn't possible")
     with pytest.raises(kelvane.TransferError) as raised:
         chip.smbus_read_block(0x50, 0, 1)  # the first speed exchange is refused
-    assert (raised.value.code, raised.value.text) == (-8, "Command failed")
+    assert (raised.value.code, raised.value.text, raised.value.errno) == (-8, "Command failed", errno.EIO)
 
 
 def test_nack_pec_and_timeout(bench):
@@ -36,23 +40,27 @@ def test_nack_pec_and_timeout(bench):
           eeprom addr7=50 wp=on
           smbus addr7=0b
         """)
-    with pytest.raises(kelvane.NackError) as raised:
+    with pytest.raises(OSError) as raised:
         chip.i2c_read(0x51, 2)
-    assert (raised.value.code, raised.value.text) == (-23, "Address NACK received")
+    assert isinstance(raised.value, kelvane.NackError)
+    assert (raised.value.code, raised.value.text, raised.value.errno) == (-23, "Address NACK received", 121)
+    assert str(raised.value) == "ReadI2cData: Address NACK received (code -23)"  # no "[Errno 121]"
     with pytest.raises(kelvane.NackError) as raised:
         chip.i2c_write(0x51, b"")
-    assert raised.value.code == -23
+    assert (raised.value.code, raised.value.errno) == (-23, 121)
     with pytest.raises(kelvane.NackError) as raised:
         chip.smbus_read_block(0x51, 0, 1)
     assert (raised.value.code, raised.value.text) == (-11, "SMBus slave data NACK received")
+    assert raised.value.errno == 121
 
     with pytest.raises(kelvane.PecError) as raised:
         chip.smbus_read_block(0x50, 0, 4, pec=True)  # an EEPROM sends no PEC
     assert (raised.value.code, raised.value.text) == (-12, "Wrong PEC (SMBus only)")
+    assert raised.value.errno == errno.EBADMSG
 
     with pytest.raises(kelvane.TransferTimeoutError) as raised:
         chip.i2c_write(0x50, b"\x00\x01")  # write-protected: the data byte is not acknowledged
-    assert (raised.value.code, raised.value.text) == (-18, "Timeout")
+    assert (raised.value.code, raised.value.text, raised.value.errno) == (-18, "Timeout", errno.ETIMEDOUT)
     assert isinstance(raised.value, TimeoutError) and isinstance(raised.value, kelvane.TransferError)
 
 
@@ -78,6 +86,7 @@ def test_argument_errors_from_the_library_and_from_python(chip):
         with pytest.raises(kelvane.ArgumentError) as raised:
             call()
         assert raised.value.code is None and isinstance(raised.value, ValueError)
+        assert not isinstance(raised.value, OSError)  # a scan loop's "except OSError" lets it through
     with pytest.raises(kelvane.ArgumentError) as raised:
         chip.set_serial_number("X" * 31)  # the library refuses what it cannot store whole
     assert raised.value.code == -201
@@ -87,7 +96,7 @@ def test_device_not_found(bench):
     library = bench("chip serial=ONLY")
     with pytest.raises(kelvane.DeviceNotFoundError) as raised:
         kelvane.open(1, library=library)
-    assert raised.value.code == -2
+    assert (raised.value.code, raised.value.errno) == (-2, errno.ENODEV)
     with pytest.raises(kelvane.DeviceNotFoundError, match="'only'"):
         kelvane.open(serial="only", library=library)  # letter case counts
     assert kelvane.list_chips(vid=0x1234, library=library) == []
@@ -103,7 +112,7 @@ def test_chip_status_errors_from_setters_and_getters(bench):
         """)
     with pytest.raises(kelvane.ChipStatusError) as raised:
         chip.set_dac_value(3)
-    assert (raised.value.code, raised.value.status) == (7, 7)
+    assert (raised.value.code, raised.value.status, raised.value.errno) == (7, 7, errno.EIO)
     with pytest.raises(kelvane.ChipStatusError) as raised:
         chip.get_interrupt_pin_mode()  # 0x99 is no mode: it is the status byte
     assert raised.value.code == 0x99
@@ -118,7 +127,7 @@ def test_pin_and_settings_errors(bench):
         """)
     with pytest.raises(kelvane.NotGpioError) as raised:
         chip.gpio_read(2)
-    assert raised.value.code == -10
+    assert (raised.value.code, raised.value.errno) == (-10, errno.EBUSY)
     with pytest.raises(kelvane.NotGpioError):
         chip.get_gpio_direction(2)
     with pytest.raises(kelvane.SettingsError) as raised:
@@ -126,7 +135,7 @@ def test_pin_and_settings_errors(bench):
     assert raised.value.code == -15
     with pytest.raises(kelvane.SettingsError) as raised:
         chip.get_dac_voltage_reference()  # selector 1 has no reference number
-    assert raised.value.code == -9
+    assert (raised.value.code, raised.value.errno) == (-9, errno.EPROTO)
 
 
 def test_flash_locked_and_password_rejected(bench):
@@ -135,11 +144,11 @@ def test_flash_locked_and_password_rejected(bench):
     chip.reset()
     with pytest.raises(kelvane.PasswordRejectedError) as raised:
         chip.enter_access_password("wrong-password")
-    assert raised.value.code == -14
+    assert (raised.value.code, raised.value.errno) == (-14, errno.EACCES)
 
     chip.set_flash_permanent_lock()  # the remembered password opens the chip for it
     with pytest.raises(kelvane.FlashLockedError) as raised:
         chip.set_flash_protection_off()
-    assert raised.value.code == -13
+    assert (raised.value.code, raised.value.errno) == (-13, errno.EROFS)
     with pytest.raises(kelvane.FlashLockedError):
         chip.set_flash_password_protection("another1")

@@ -72,6 +72,9 @@ struct BenchDescription {
     std::vector<PortDescription> ports;
     // Where the chips' state is kept between runs; empty: nowhere.
     std::string stateFile = kDefaultStateFile;
+    // The plug file that says which port each chip sits in now
+    // (sim/plug_file.h); empty: none, every chip stays in its port.
+    std::string plugFile;
 };
 
 // The bench of a run without a bench file: one chip with the default

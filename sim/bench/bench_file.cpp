@@ -189,15 +189,24 @@ std::optional<FaultKind> FaultKindNamed(std::string_view name) {
     return found != kKinds.end() ? std::optional<FaultKind>(found->second) : std::nullopt;
 }
 
+// "<name>=<path>": the rest of the line after "=" is the path.
+bool PathLine(std::string_view line, std::string_view name, std::string& path) {
+    if (line.substr(0, name.size()) != name) {
+        return false;
+    }
+    const std::string_view rest = Trim(line.substr(name.size()));
+    if (rest.empty() || rest[0] != '=') {
+        return false;
+    }
+    path = std::string(Trim(rest.substr(1)));
+    return true;
+}
+
 class Parser {
 public:
     bool Line(std::string_view line) {
-        if (line.substr(0, 5) == "state") {
-            const std::string_view rest = Trim(line.substr(5));
-            if (!rest.empty() && rest[0] == '=') {
-                bench_.stateFile = std::string(Trim(rest.substr(1)));
-                return true;
-            }
+        if (PathLine(line, "state", bench_.stateFile) || PathLine(line, "plug", bench_.plugFile)) {
+            return true;
         }
         const std::vector<std::string_view> words = Words(line);
         const std::string_view keyword = words[0];

@@ -4,6 +4,7 @@
 //
 //   # comment
 //   state=kelvane-virtual-state.txt
+//   plug=plugs.txt
 //   chip vid=1209 pid=4b56 serial=KV000001
 //     eeprom addr7=50 size=256 pattern=index
 //     smbus addr7=0b registers=256 block=4 pec=on

@@ -24,7 +24,7 @@ std::vector<platform::HidInterface> SimPlatform::EnumerateInterfaces() {
         if (!port.pathUnreadable) {
             interface.path = Bench::PathOf(port);
         }
-        interface.instance = std::to_string(port.generation);
+        interface.instance = port.name + "/" + std::to_string(port.generation);
         interfaces.push_back(std::move(interface));
     }
     return interfaces;

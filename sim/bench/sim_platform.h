@@ -15,8 +15,9 @@ class SimPlatform : public platform::Platform {
 public:
     explicit SimPlatform(Bench& bench) : bench_(bench) {}
 
-    // A port's instance is its generation: it changes whenever the device in
-    // the port does (attached, detached, replaced, reset).
+    // An interface's instance is the port that holds its device with the
+    // port's generation, which changes whenever the device in the port does
+    // (attached, detached, replaced, reset, moved by a plug file).
     std::vector<platform::HidInterface> EnumerateInterfaces() override;
     platform::DeviceHandle Open(std::string_view path, platform::OpenMode mode) override;
     // True while the handle is open and the device it was opened on is still

@@ -3,12 +3,14 @@
 // default bench when that variable is unset or empty), the chips' state
 // from the state file, and the state goes back to that file when the
 // session ends — with the process, after the program's last library call.
+// The chips move between ports as the bench's plug file says.
 #pragma once
 
 #include <string>
 
 #include "bench/bench.h"
 #include "bench/bench_description.h"
+#include "bench/plug_file.h"
 #include "bench/sim_platform.h"
 
 namespace kelvane::sim {
@@ -32,7 +34,7 @@ public:
 private:
     BenchDescription description_;
     Bench bench_;
-    SimPlatform platform_{bench_};
+    PlugFilePlatform platform_{bench_, description_.plugFile};
 };
 
 }  // namespace kelvane::sim

@@ -1,0 +1,223 @@
+"""kelvane.busio, digitalio, analogio and board: a CircuitPython-style driver,
+pins and analog objects against virtual benches."""
+
+import pytest
+
+import kelvane
+from kelvane import analogio, board, busio, digitalio
+from kelvane.chip import Direction as ChipDirection
+
+
+class I2CDevice:
+    """The I2C-device helper that CircuitPython drivers go through: it probes
+    the address with an empty write, falling back to a one-byte read, and
+    takes the bus's lock around each use."""
+
+    def __init__(self, i2c, device_address):
+        self.i2c, self.device_address = i2c, device_address
+        with self:
+            try:
+                i2c.writeto(device_address, b"")
+            except OSError:
+                try:
+                    i2c.readfrom_into(device_address, bytearray(1))
+                except OSError:
+                    raise ValueError(f"No I2C device at address: 0x{device_address:x}") from None
+
+    def readinto(self, buf, *, start=0, end=None):
+        self.i2c.readfrom_into(self.device_address, buf, start=start, end=end)
+
+    def write(self, buf, *, start=0, end=None):
+        self.i2c.writeto(self.device_address, buf, start=start, end=end)
+
+    def write_then_readinto(self, out_buffer, in_buffer, *, out_start=0, out_end=None, in_start=0, in_end=None):
+        self.i2c.writeto_then_readfrom(self.device_address, out_buffer, in_buffer, out_start=out_start,
+                                       out_end=out_end, in_start=in_start, in_end=in_end)
+
+    def __enter__(self):
+        while not self.i2c.try_lock():
+            pass
+        return self
+
+    def __exit__(self, *exc):
+        self.i2c.unlock()
+        return False
+
+
+class Barometer:
+    """A driver as CircuitPython drivers are written: one buffer, slices of it."""
+
+    CHIP_ID, CONTROL, PRESSURE = 0xD0, 0xF4, 0xF7
+
+    def __init__(self, i2c, address=0x76):
+        self.device = I2CDevice(i2c, address)
+        self.buffer = bytearray(4)
+        if self._read(self.CHIP_ID, 1)[0] != 0x58:
+            raise RuntimeError("no barometer")
+
+    def _read(self, register, count):
+        self.buffer[0] = register
+        with self.device as device:
+            device.write_then_readinto(self.buffer, self.buffer, out_end=1, in_start=1, in_end=1 + count)
+        return self.buffer[1:1 + count]
+
+    @property
+    def mode(self):
+        return self._read(self.CONTROL, 1)[0] & 0x03
+
+    @mode.setter
+    def mode(self, value):
+        with self.device as device:
+            device.write(bytes([self.CONTROL, value, 0xFF]), end=2)
+
+    @property
+    def pressure(self):
+        raw = self._read(self.PRESSURE, 3)
+        return (raw[0] << 12 | raw[1] << 4 | raw[2] >> 4) / 256
+
+
+BAROMETER_BENCH = """
+chip
+  smbus addr7=76 block=8 data={}
+  eeprom addr7=50 pattern=index
+""".format(",".join(["00"] * 0xD0 + ["58"] + ["00"] * 0x23 + ["03", "00", "00", "65", "5a", "c0"]))
+
+
+def test_circuitpython_driver_runs_unchanged_over_busio(bench):
+    library = bench(BAROMETER_BENCH)
+    with busio.I2C(board.SCL, board.SDA, frequency=400_000, library=library) as i2c:
+        sensor = Barometer(i2c)
+        assert sensor.pressure == (0x65 << 12 | 0x5A << 4 | 0xC) / 256
+        assert sensor.mode == 3
+        sensor.mode = 1
+        assert sensor.mode == 1
+        with pytest.raises(ValueError, match="0x77"):
+            Barometer(i2c, 0x77)
+        with I2CDevice(i2c, 0x50):
+            assert i2c.scan() == [0x50, 0x76]
+            buffer = bytearray(b"\xee" * 6)
+            i2c.writeto(0x50, bytes([0x00, 0x10]), start=1)  # the pointer to 0x10
+            i2c.readfrom_into(0x50, buffer, start=1, end=-2)
+            assert buffer == b"\xee\x10\x11\x12\xee\xee"
+            i2c.writeto(0x50, bytes([0x30, 0xA1, 0xA2]))
+            i2c.writeto_then_readfrom(0x50, bytes([0x30, 0xC3]), buffer)  # two bytes out: write, stop, read
+            assert buffer == bytes([0xA2, 0x32, 0x33, 0x34, 0x35, 0x36])
+            i2c.writeto_then_readfrom(0x50, b"", buffer, in_end=1)  # nothing out: the read alone
+            assert buffer[0] == 0x37
+            i2c.writeto_then_readfrom(0x50, bytes([0x30]), buffer, in_end=2)
+            assert buffer[:2] == b"\xc3\xa2"
+            assert i2c.try_lock() is False  # held already
+        with pytest.raises(RuntimeError, match="requires lock"):
+            i2c.scan()
+    with pytest.raises(ValueError, match="deinitialized"):
+        i2c.try_lock()
+    for arguments in ({"frequency": 40_000}, {"scl": board.GP0}):
+        with pytest.raises(ValueError):
+            busio.I2C(library=library, **arguments)
+
+
+def test_the_probe_falls_back_to_a_read_and_scan_reads_where_writes_could_harm(bench):
+    # Every write ends with the address flag set: nobody acknowledges a write.
+    library = bench("""
+        chip
+          smbus addr7=0b
+          eeprom addr7=50
+          fault kind=set-byte command=10 index=20 value=40 times=forever
+        """)
+    i2c = busio.I2C(library=library)
+    I2CDevice(i2c, 0x0B)  # found by its one-byte read
+    assert i2c.try_lock()
+    assert i2c.scan() == [0x50]  # 0x50 answers the read that probes it
+    with pytest.raises(OSError) as raised:
+        i2c.writeto(0x50, b"\x00")
+    assert raised.value.errno == 121
+    i2c.deinit()
+
+
+PINS_BENCH = """
+chip serial=PINS
+  gp pin=0 designation=0 direction=out value=1
+  gp pin=1 designation=0 direction=in level=1
+  gp pin=2 designation=3
+  gp pin=3 designation=1
+"""
+
+
+def test_digital_pins_against_the_bench(bench):
+    chip = kelvane.open(library=bench(PINS_BENCH))
+    led = digitalio.DigitalInOut(board.GP0, chip=chip)
+    assert (led.direction, led.value, led.drive_mode) == (digitalio.Direction.OUTPUT, True, digitalio.DriveMode.PUSH_PULL)
+    led.value = False
+    assert chip.gpio_read(0) is False
+    with pytest.raises(AttributeError):
+        led.pull  # noqa: B018
+    led.switch_to_input()
+    assert (led.direction, led.pull, led.value) == (digitalio.Direction.INPUT, None, False)
+
+    with digitalio.DigitalInOut(1, chip=chip) as button:
+        assert button.value is True
+        with pytest.raises(AttributeError):
+            button.value = False
+        with pytest.raises(ValueError):
+            button.pull = digitalio.Pull.UP
+        with pytest.raises(ValueError):
+            button.switch_to_output(drive_mode=digitalio.DriveMode.OPEN_DRAIN)
+        button.direction = digitalio.Direction.OUTPUT  # drives low
+        assert (chip.get_gpio_direction(1), chip.gpio_read(1)) == (ChipDirection.OUTPUT, False)
+        button.switch_to_output(value=True)
+        assert chip.gpio_read(1) is True
+    with pytest.raises(ValueError):
+        button.value  # noqa: B018
+    assert not chip.closed  # a chip handed in stays open
+
+    with pytest.raises(ValueError, match="designate=True"):
+        digitalio.DigitalInOut(board.GP3, chip=chip)
+    before = chip.get_pin_configuration()
+    gp3 = digitalio.DigitalInOut(board.GP3, chip=chip, designate=True)
+    assert gp3.direction is digitalio.Direction.INPUT
+    after = chip.get_pin_configuration()
+    assert after[:3] == before[:3] and (after[3].designation, after[3].direction) == (0, ChipDirection.INPUT)
+    for pin in (board.SDA, 4):
+        with pytest.raises(ValueError):
+            digitalio.DigitalInOut(pin, chip=chip)
+
+
+ANALOG_BENCH = """
+chip serial=ANALOG
+  gp pin=1 designation=2
+  gp pin=2 designation=0
+  fault kind=set-byte command=10 index=50 value=ff times=forever
+  fault kind=set-byte command=10 index=51 value=03 times=forever
+  fault kind=set-byte command=10 index=55 value=02 times=forever
+"""
+
+
+def test_analog_in_and_out_against_the_bench(bench):
+    library = bench(ANALOG_BENCH)
+    with analogio.AnalogIn(board.GP1, serial="ANALOG", library=library) as full:
+        assert full.value == 65535  # reading 1023
+        assert full.reference_voltage == 3.3  # reference 0: the supply
+        full.chip.set_adc_voltage_reference(2)
+        assert full.reference_voltage == 2.048
+    with pytest.raises(ValueError, match="designate=True"):
+        analogio.AnalogIn(board.GP3, library=library)
+    half = analogio.AnalogIn(board.GP3, designate=True, supply_voltage=5.0, library=library)
+    assert half.value == 32800  # reading 512
+    half.chip.set_adc_voltage_reference(0)
+    assert half.reference_voltage == 5.0
+    with pytest.raises(ValueError, match="no ADC"):
+        analogio.AnalogIn(board.GP0, library=library)
+
+    with pytest.raises(ValueError, match="designate=True"):
+        analogio.AnalogOut(board.GP2, library=library)
+    out = analogio.AnalogOut(board.GP2, designate=True, library=library)
+    assert out.chip.get_pin_configuration()[2].designation == board.DAC_DESIGNATION
+    for value, step in ((65535, 31), (32768, 16), (2047, 0)):
+        out.value = value
+        assert out.chip.get_dac_value() == step
+    with pytest.raises(AttributeError):
+        out.value  # noqa: B018 - write only, as in CircuitPython
+    with pytest.raises(ValueError):
+        out.value = 65536
+    with pytest.raises(ValueError, match="no DAC"):
+        analogio.AnalogOut(board.GP1, library=library)
