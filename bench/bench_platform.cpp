@@ -11,6 +11,12 @@
 
 namespace kelvane::bench {
 
+platform::DeviceHandle BenchPlatform::Open(std::string_view path, platform::OpenMode mode) {
+    ++opens_;
+    clock_.AdvanceMs(openCostMs_);
+    return SimPlatform::Open(path, mode);
+}
+
 platform::TransferStatus BenchPlatform::Write(platform::DeviceHandle handle, const platform::WireReport& report,
                                               std::uint32_t timeoutMs) {
     ++writes_;

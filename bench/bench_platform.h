@@ -1,6 +1,7 @@
 // The benchmark's platform: the virtual bench of SimPlatform, whose pauses
-// either only advance the virtual clock (skipped) or also really sleep, and
-// which counts the reports written and the pause time asked for.
+// either only advance the virtual clock (skipped) or also really sleep, whose
+// opens may cost virtual time, and which counts the reports written, the
+// opens and the pause time asked for.
 #pragma once
 
 #include <cstdint>
@@ -18,18 +19,27 @@ enum class Sleeping { kSkipped, kPlain, kPrecise };
 
 class BenchPlatform : public sim::SimPlatform {
 public:
-    BenchPlatform(sim::Bench& bench, Sleeping sleeping) : SimPlatform(bench), sleeping_(sleeping) {}
+    BenchPlatform(sim::Bench& bench, Sleeping sleeping)
+        : SimPlatform(bench), clock_(bench.Clock()), sleeping_(sleeping) {}
 
+    // Every open takes this long on the virtual clock (0 unless set).
+    void SetOpenCostMs(std::uint32_t ms) { openCostMs_ = ms; }
+
+    platform::DeviceHandle Open(std::string_view path, platform::OpenMode mode) override;
     platform::TransferStatus Write(platform::DeviceHandle handle, const platform::WireReport& report,
                                    std::uint32_t timeoutMs) override;
     void SleepMs(std::uint32_t milliseconds) override;
 
     std::uint64_t Writes() const { return writes_; }
+    std::uint64_t Opens() const { return opens_; }
     std::uint64_t PrescribedMs() const { return prescribedMs_; }
 
 private:
+    sim::VirtualClock& clock_;
     Sleeping sleeping_;
+    std::uint32_t openCostMs_ = 0;
     std::uint64_t writes_ = 0;
+    std::uint64_t opens_ = 0;
     std::uint64_t prescribedMs_ = 0;
 };
 

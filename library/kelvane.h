@@ -102,7 +102,9 @@ enum KelvaneResult {
 KELVANE_API int KELVANE_CALL DllInitCustom(int vendorId, int productId);
 /* As DllInitCustom with KELVANE_DEFAULT_VID and KELVANE_DEFAULT_PID. */
 KELVANE_API int KELVANE_CALL DllInit(void);
-/* Does nothing: handles stay open until the next scan or the process ends. */
+/* Does nothing: the handles of the chips that were selected stay open until a
+ * scan finds their device changed or gone, the next DllInit or DllInitCustom
+ * (which closes them all), or the end of the process. */
 KELVANE_API void KELVANE_CALL DllCleanUp(void);
 
 /* ---- Connection -------------------------------------------------------- */
@@ -122,6 +124,24 @@ KELVANE_API void KELVANE_CALL DllCleanUp(void);
  * HID_ID or HID_PHYS line, which only a device whose own strings carry such
  * lines can produce, is not trusted for the place: that chip's path is its
  * node, "/dev/hidrawN", which changes when it re-enumerates. */
+
+/* Scans and handles. A scan (GetConnectionStatus, and any transfer made
+ * while not connected) lists the attached chips afresh, in the order the
+ * system enumerates them, and decides whether the selected chip is at the
+ * selected index. It opens only the selected chip, and only when it is not
+ * open yet: opening a HID device is slow (Linux's USB HID driver waits 50 ms
+ * at the first open of a device before it lets reports through; over USB/IP
+ * every open is also a network round trip), and a scan of chips that did not
+ * change opens and closes nothing. A chip's handles, once opened,
+ * are kept while the same device stays at its path: on Linux the same
+ * hidraw node under the same kernel instance of the HID device (the
+ * BBBB:VVVV:PPPP.NNNN directory, numbered anew at every enumeration) with no
+ * hang-up on the node; on Windows the same device path with handles that the
+ * HID class driver still answers for (HidD_GetAttributes). A chip that reset,
+ * was replugged or went away is closed by the next scan and opened again
+ * when it is selected. A transfer that times out, or finds the device gone,
+ * closes the selected chip's handles and the next transfer scans again; a
+ * chip that cannot be opened shows at its first transfer (-4). */
 
 /* Scans the attached chips and returns 1 when the selected chip is present
  * at the selected index, else 0. */
@@ -407,8 +427,8 @@ KELVANE_API int KELVANE_CALL GetSelectedDevNumber(void);
  * a buffer of at least 256 bytes. Always 0; empty before any selection. */
 KELVANE_API int KELVANE_CALL GetSelectedDevInfo(char* buffer);
 /* Selects a chip of the last scan by index; takes effect at the next scan
- * (follow it with GetConnectionStatus). 0, or -2 when the index is not below
- * the device count. */
+ * (follow it with GetConnectionStatus), which opens the chip unless it is
+ * open already. 0, or -2 when the index is not below the device count. */
 KELVANE_API int KELVANE_CALL SelectDev(unsigned int index);
 
 #ifdef __cplusplus

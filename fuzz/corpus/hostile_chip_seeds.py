@@ -29,11 +29,19 @@ RAW = 0xE0                 # a read whose 64 bytes follow as they are
 
 
 def connect(devices=1):
-    """GetConnectionStatus over `devices` chips at fixed paths, all opened."""
+    """GetConnectionStatus over `devices` chips at fixed paths; the selected
+    one (the first) is opened."""
     script = [CONNECTION_STATUS, devices]
     for i in range(devices):
         script += [0, i % 8]
-    return script + [OK, OK] * devices
+    return script + [OK, OK]
+
+
+# Whether a kept handle still reaches its device: yes, no, and yes even when
+# it does not (a backend that has not noticed yet).
+REACHES, STALE, SEEMS_TO_REACH = 0x00, 0xF0, 0xF8
+# A write that completes, after which the device goes.
+WRITTEN_THEN_GONE = 0xF0
 
 
 def echo():
@@ -99,8 +107,17 @@ SEEDS = {
     + [GET_FLASH_STATE, OK] + raw([0x61]),
     "answer_twice": connect() + [SCL, OK, READ_TWICE, 0, 0, 0] + [GET_SERIAL, 0, OK] + [GET_SERIAL, 0, OK]
     + [GET_SERIAL, 0] + echo(),
-    "many_devices": [CONNECTION_STATUS, 0xF6] + [0, 0x80] * 64 + [OK, OK] * 64
-    + [SELECT_DEV, 63, CONNECTION_STATUS, 0xF6] + [0, 0x80] * 64 + [OK, OK] * 64 + [SELECTED_INFO],
+    "many_devices": [CONNECTION_STATUS, 0xF6] + [0, 0x80] * 64 + [OK, OK]
+    + [SELECT_DEV, 63, CONNECTION_STATUS, 0xF6] + [0, 0x80] * 64 + [REACHES, REACHES] + [OK, OK]
+    + [SELECTED_INFO],
+    "rescan_keeps_handles": connect(2) + connect(2)[:-2] + [REACHES, REACHES] + [SCL] + echo(),
+    "rescan_stale_handle": connect() + connect()[:-2] + [STALE] + [OK, OK] + [SCL] + echo(),
+    # The chip re-enumerates after a reset while the library holds its
+    # handles: the next scan lists a new instance, and the handles must go
+    # even if the backend still vouches for them (the two bytes after the
+    # listing are its answers when asked; as open outcomes they succeed).
+    "reset_then_new_instance": connect() + [RESET, WRITTEN_THEN_GONE] + connect()[:-2]
+    + [SEEMS_TO_REACH, SEEMS_TO_REACH] + [SCL] + echo(),
     "odd_interfaces": [CONNECTION_STATUS, 5, 3, 1, 4, 2, 5, 3, 6, 4, 10] + list(b"HID\\VID_12") + [20]
     + list(b"/dev/x\x00y" + b"z" * 13) + [0, 0, OK, OK],
     "other_identifiers": [INIT_CUSTOM, 0xE0, 0x34, 0x12, 0, 0, 0xE0, 0x78, 0x56, 0, 0] + connect(),

@@ -94,6 +94,12 @@ void ExportDriver::Check(const Limits& limits, long long result, std::uint64_t b
     if (scans > (limits.scans ? 1u : 0u)) {
         Finding("%s scanned %llu times", limits.name, static_cast<unsigned long long>(scans));
     }
+    // A scan opens the selected chip at most: its write and read handle.
+    const std::uint64_t opens = platform_.Opens() - startOpens_;
+    if (opens > 2 * scans) {
+        Finding("%s opened %llu handles in %llu scans", limits.name, static_cast<unsigned long long>(opens),
+                static_cast<unsigned long long>(scans));
+    }
     if (limits.exchanges >= 0 && platform_.Log().size() > static_cast<std::size_t>(limits.exchanges)) {
         Finding("%s sent %zu reports, more than its %d", limits.name, platform_.Log().size(), limits.exchanges);
     }
@@ -119,6 +125,7 @@ void ExportDriver::CallNext(ByteScript& in) {
     const int which = in.U8() % kExportCount;
     startMs_ = platform_.NowMs();
     startEnumerations_ = platform_.Enumerations();
+    startOpens_ = platform_.Opens();
     platform_.ClearLog();
     Call(which, in);
 }

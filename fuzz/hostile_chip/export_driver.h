@@ -9,7 +9,8 @@
 // - the result is one the export documents, and an argument that the
 //   export refuses is refused before anything is sent;
 // - the call takes no longer on the platform clock than its documented
-//   bound, scans at most once and sends no more reports than it documents;
+//   bound, scans at most once, opens no more than the selected chip's two
+//   handles per scan and sends no more reports than it documents;
 // - a transfer that reports success moved exactly the caller's bytes: the
 //   pieces the chip accepted make up the data written, the buffer of a read
 //   holds the data the chip sent and nothing else, and a read with packet
@@ -54,6 +55,7 @@ private:
     HostilePlatform& platform_;
     std::uint64_t startMs_ = 0;
     std::uint64_t startEnumerations_ = 0;
+    std::uint64_t startOpens_ = 0;
 };
 
 }  // namespace kelvane::fuzz

@@ -54,7 +54,19 @@ HostilePlatform::Handle& HostilePlatform::Checked(DeviceHandle handle, OpenMode 
     if (timeoutMs > kTransferLimitMs) {
         Finding("%s waits up to %u ms, more than the %u ms limit", what, timeoutMs, kTransferLimitMs);
     }
+    CheckInstance(*record, handle, what);
     return *record;
+}
+
+// Every handle in use was opened on the instance of its device that the last
+// scan listed: a scan that lists a device anew must not keep the handles of
+// the one before.
+void HostilePlatform::CheckInstance(const Handle& handle, DeviceHandle value, const char* what) const {
+    const Device& device = devices_[handle.device];
+    if (device.listed && *device.listed != handle.generation) {
+        Finding("%s on handle %lld of instance %u of %s, after a scan listed instance %u", what,
+                static_cast<long long>(value), handle.generation, device.path.c_str(), *device.listed);
+    }
 }
 
 bool HostilePlatform::Gone(const Handle& handle) const {
@@ -76,7 +88,7 @@ std::size_t HostilePlatform::DeviceAt(const std::string& path) {
             return i;
         }
     }
-    devices_.push_back({path, 0, false});
+    devices_.push_back({path, 0, false, std::nullopt});
     return devices_.size() - 1;
 }
 
@@ -168,10 +180,19 @@ std::vector<platform::HidInterface> HostilePlatform::EnumerateInterfaces() {
             ++device.generation;
         }
     }
+    for (Device& device : devices_) {
+        device.listed = device.present ? std::optional<std::uint32_t>(device.generation) : std::nullopt;
+    }
+    for (platform::HidInterface& interface : interfaces) {
+        if (interface.path) {
+            interface.instance = std::to_string(devices_[DeviceAt(*interface.path)].generation);
+        }
+    }
     return interfaces;
 }
 
 DeviceHandle HostilePlatform::Open(std::string_view path, OpenMode mode) {
+    ++opens_;
     const std::uint8_t outcome = script_->U8();
     auto device = std::find_if(devices_.begin(), devices_.end(),
                                [&](const Device& d) { return d.present && d.path == path; });
@@ -185,6 +206,24 @@ DeviceHandle HostilePlatform::Open(std::string_view path, OpenMode mode) {
     handle.open = true;
     handles_.push_back(std::move(handle));
     return kFirstHandle + static_cast<DeviceHandle>(handles_.size() - 1);
+}
+
+// Mostly the truth. Now and then a handle of a device that is there does not
+// reach it (the backend knows better than enumeration that it went stale),
+// and now and then a handle of a device that has gone still seems to (the
+// backend has not noticed yet): the instance that enumeration listed must
+// decide then.
+bool HostilePlatform::StillReaches(DeviceHandle handle) {
+    const Handle* record = Find(handle);
+    if (record == nullptr || !record->open) {
+        Finding("asked whether handle %lld still reaches its device, which is not open",
+                static_cast<long long>(handle));
+    }
+    const std::uint8_t answer = script_->U8();
+    if (answer >= 0xF8) {
+        return true;
+    }
+    return answer < 0xF0 && !Gone(*record);
 }
 
 TransferStatus HostilePlatform::Write(DeviceHandle handle, const platform::WireReport& report,
@@ -358,6 +397,7 @@ void HostilePlatform::DiscardPendingReports(DeviceHandle handle) {
     if (record == nullptr || !record->open || record->mode != OpenMode::kRead) {
         Finding("reports discarded on handle %lld, which is not an open read handle", static_cast<long long>(handle));
     }
+    CheckInstance(*record, handle, "a discard");
     record->pending.clear();
 }
 

@@ -8,8 +8,14 @@
 // thousands of reads.
 //
 // It also watches the library: a transfer on a handle that is not open in
-// its mode, a wait longer than 1000 ms, a report number other than 0, and a
-// handle cancelled, closed or emptied when it is not open are findings.
+// its mode, a wait longer than 1000 ms, a report number other than 0, a
+// handle cancelled, closed, emptied or asked about when it is not open, and a
+// transfer on a handle of an earlier instance of a device than the last scan
+// listed (a handle kept across a re-enumeration) are findings.
+//
+// Enumeration gives each listed interface its device's generation as the
+// instance; whether a kept handle still reaches its device comes from the
+// input (mostly the truth, sometimes a stale yes or a needless no).
 #pragma once
 
 #include <cstdint>
@@ -44,6 +50,7 @@ public:
 
     std::vector<platform::HidInterface> EnumerateInterfaces() override;
     platform::DeviceHandle Open(std::string_view path, platform::OpenMode mode) override;
+    bool StillReaches(platform::DeviceHandle handle) override;
     platform::TransferStatus Write(platform::DeviceHandle handle, const platform::WireReport& report,
                                    std::uint32_t timeoutMs) override;
     platform::TransferStatus Read(platform::DeviceHandle handle, platform::WireReport& report,
@@ -57,6 +64,8 @@ public:
     // Observations of the harness.
     int OpenHandleCount() const;
     std::uint64_t Enumerations() const { return enumerations_; }
+    // Calls of Open, failed ones included.
+    std::uint64_t Opens() const { return opens_; }
     // Responses handed to the library since the process started.
     static std::uint64_t TotalResponses() { return totalResponses_; }
     // The exchanges since the last ClearLog, in order.
@@ -68,6 +77,9 @@ private:
         std::string path;
         std::uint32_t generation = 0;
         bool present = false;
+        // The generation that the last enumeration listed; none when it did
+        // not list the device.
+        std::optional<std::uint32_t> listed;
     };
     struct Handle {
         std::size_t device = 0;
@@ -93,6 +105,7 @@ private:
     Handle& Checked(platform::DeviceHandle handle, platform::OpenMode mode, std::uint32_t timeoutMs,
                     const char* what);
     Handle* Find(platform::DeviceHandle handle);
+    void CheckInstance(const Handle& handle, platform::DeviceHandle value, const char* what) const;
     bool Gone(const Handle& handle) const;
     void Vanish(const Handle& handle);
     std::size_t DeviceAt(const std::string& path);
@@ -108,6 +121,7 @@ private:
     std::vector<Handle> handles_;
     std::uint64_t nowMs_ = 0;
     std::uint64_t enumerations_ = 0;
+    std::uint64_t opens_ = 0;
     Report lastRequest_{};
     bool awaitingAnswer_ = false;
     Repeat repeat_;

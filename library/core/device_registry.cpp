@@ -2,6 +2,8 @@
 
 #include <cctype>
 #include <new>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "core/library_state.h"
@@ -53,6 +55,7 @@ void CloseAllDevices() {
     platform::Platform& platform = platform::ActivePlatform();
     for (DeviceEntry& entry : state.deviceTable) {
         entry.path.Clear();
+        entry.instance.clear();
     }
     for (std::int32_t i = 0; i < state.deviceCount; ++i) {
         DeviceEntry& entry = state.deviceTable[static_cast<std::size_t>(i)];
@@ -85,6 +88,92 @@ int AddOrFindDevice(std::string_view path) {
     return index;
 }
 
+namespace {
+
+// The handles of the last scan's table, held apart while the table is
+// rebuilt: each pair goes back into the entry of the device it was opened
+// on, when that device is listed again as the same instance, or is closed.
+class OpenedDevices {
+public:
+    // Takes the handles out of the table, and empties it.
+    OpenedDevices() {
+        LibraryState& state = State();
+        for (std::int32_t i = 0; i < state.deviceCount; ++i) {
+            DeviceEntry& entry = state.deviceTable[static_cast<std::size_t>(i)];
+            if (entry.writeHandle != platform::kInvalidHandle || entry.readHandle != platform::kInvalidHandle) {
+                opened_.push_back({std::string(entry.path.View()), std::move(entry.instance), entry.writeHandle,
+                                   entry.readHandle});
+                entry.writeHandle = platform::kInvalidHandle;
+                entry.readHandle = platform::kInvalidHandle;
+            }
+        }
+        CloseAllDevices();
+    }
+
+    // Closes whatever no entry took back.
+    ~OpenedDevices() {
+        platform::Platform& platform = platform::ActivePlatform();
+        for (Opened& device : opened_) {
+            CloseHandle(platform, device.write);
+            CloseHandle(platform, device.read);
+        }
+    }
+
+    OpenedDevices(const OpenedDevices&) = delete;
+    OpenedDevices& operator=(const OpenedDevices&) = delete;
+
+    // A new entry gets back the handles opened on its path, when the path
+    // lists the same instance as then and the platform says that each
+    // handle still reaches its device. Otherwise those handles are closed
+    // now, before anything is opened again.
+    void GiveBack(DeviceEntry& entry) {
+        platform::Platform& platform = platform::ActivePlatform();
+        for (Opened& device : opened_) {
+            if (device.path != entry.path.View()) {
+                continue;
+            }
+            if (device.instance == entry.instance && Reaches(platform, device.write) &&
+                Reaches(platform, device.read)) {
+                entry.writeHandle = std::exchange(device.write, platform::kInvalidHandle);
+                entry.readHandle = std::exchange(device.read, platform::kInvalidHandle);
+            } else {
+                CloseHandle(platform, device.write);
+                CloseHandle(platform, device.read);
+            }
+            return;
+        }
+    }
+
+private:
+    struct Opened {
+        std::string path;
+        std::string instance;
+        platform::DeviceHandle write;
+        platform::DeviceHandle read;
+    };
+
+    static bool Reaches(platform::Platform& platform, platform::DeviceHandle handle) {
+        return handle == platform::kInvalidHandle || platform.StillReaches(handle);
+    }
+
+    std::vector<Opened> opened_;
+};
+
+// Opens what the selected entry lacks: its write handle, then its read
+// handle. A failed open leaves the handle invalid; the first transfer finds
+// it so.
+void OpenMissing(platform::Platform& platform, DeviceEntry& entry) {
+    const std::string_view path = entry.path.View();
+    if (entry.writeHandle == platform::kInvalidHandle) {
+        entry.writeHandle = platform.Open(path, platform::OpenMode::kWrite);
+    }
+    if (entry.readHandle == platform::kInvalidHandle) {
+        entry.readHandle = platform.Open(path, platform::OpenMode::kRead);
+    }
+}
+
+}  // namespace
+
 bool ScanDevices() {
     LibraryState& state = State();
     platform::Platform& platform = platform::ActivePlatform();
@@ -98,43 +187,50 @@ bool ScanDevices() {
         interfaces.clear();  // memory exhausted: nothing could be walked
     }
 
-    CloseAllDevices();
+    {
+        OpenedDevices opened;  // the table is empty from here on
+        for (platform::HidInterface& interface : interfaces) {
+            if (!interface.hardwareId) {
+                break;
+            }
+            if (!match || NormaliseHardwareId(*interface.hardwareId).find(*match) == std::string::npos) {
+                continue;
+            }
+            if (!interface.path) {
+                break;
+            }
+            const std::string_view path = *interface.path;
+            if (path.empty() || path.size() > DevicePath::kMaxLength) {
+                continue;  // a path that cannot be kept whole is not listed
+            }
+            const std::int32_t before = state.deviceCount;
+            const int index = AddOrFindDevice(path);
+            if (index < 0) {
+                break;  // the table is full: further interfaces are not listed
+            }
+            if (state.firstFound) {
+                state.firstFound = false;
+                state.selectedPath.Assign(path);
+            }
+            if (state.deviceCount > before) {
+                // A path listed twice keeps the instance of its first listing.
+                DeviceEntry& entry = state.deviceTable[static_cast<std::size_t>(index)];
+                entry.instance = std::move(interface.instance);
+                opened.GiveBack(entry);
+            }
+        }
+    }  // the handles of devices not listed again as the same instance are closed here
 
-    for (const platform::HidInterface& interface : interfaces) {
-        if (!interface.hardwareId) {
-            break;
+    // The selected entry becomes the current one. When it is the selected
+    // chip, which the transfers will use, what it lacks is opened now.
+    if (state.selectedIndex < state.deviceCount) {
+        DeviceEntry& selected = state.deviceTable[static_cast<std::size_t>(state.selectedIndex)];
+        state.connected = selected.path == state.selectedPath;
+        if (state.connected) {
+            OpenMissing(platform, selected);
         }
-        if (!match || NormaliseHardwareId(*interface.hardwareId).find(*match) == std::string::npos) {
-            continue;
-        }
-        if (!interface.path) {
-            break;
-        }
-        const std::string_view path = *interface.path;
-        if (path.empty() || path.size() > DevicePath::kMaxLength) {
-            continue;  // a path that cannot be kept whole is not listed
-        }
-        const std::int32_t before = state.deviceCount;
-        const int index = AddOrFindDevice(path);
-        if (index < 0) {
-            break;  // the table is full: further interfaces are not listed
-        }
-        if (state.firstFound) {
-            state.firstFound = false;
-            state.selectedPath.Assign(path);
-        }
-        if (state.deviceCount > before) {
-            // A path listed twice keeps the handles of its first listing.
-            DeviceEntry& entry = state.deviceTable[static_cast<std::size_t>(index)];
-            entry.writeHandle = platform.Open(path, platform::OpenMode::kWrite);
-            entry.readHandle = platform.Open(path, platform::OpenMode::kRead);
-        }
-        if (state.selectedIndex < state.deviceCount) {
-            const DeviceEntry& selected = state.deviceTable[static_cast<std::size_t>(state.selectedIndex)];
-            state.currentWrite = selected.writeHandle;
-            state.currentRead = selected.readHandle;
-            state.connected = selected.path == state.selectedPath;
-        }
+        state.currentWrite = selected.writeHandle;
+        state.currentRead = selected.readHandle;
     }
     return state.connected;
 }

@@ -21,8 +21,18 @@ std::string FormatHex4(std::uint16_t value);
 std::string NormaliseHardwareId(std::string_view hardwareId);
 
 // Enumerates the platform's HID interfaces, rebuilds the device table from
-// those matching the identifiers, opens each twice (write, read) and decides
-// whether the selected device is connected. Returns the connection flag.
+// those matching the identifiers and decides whether the selected device is
+// connected. Returns the connection flag.
+//
+// A scan opens only what the transfers need: when it connects, the selected
+// entry's device (write handle, then read handle) unless its handles are
+// already open. Every entry keeps the handles that an earlier scan opened on
+// its path while the path lists the same device instance and the platform
+// says that they still reach it (Platform::StillReaches); handles of any
+// other device, or of a device that is no longer listed, are closed before
+// anything is opened. A failed open leaves the handle invalid and shows at
+// the first transfer. So a scan of an unchanged set of chips opens and closes
+// nothing.
 bool ScanDevices();
 
 // Closes every handle in the table and empties it.

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "core/device_path.h"
 #include "platform/platform.h"
@@ -15,8 +16,12 @@ inline constexpr std::size_t kPasswordLength = 8;
 
 using Password = std::array<std::uint8_t, kPasswordLength>;
 
+// A chip found by the last scan. Its handles are opened when it is the
+// selected chip at a scan that connects, and kept across scans while its path
+// lists the same device instance; invalid until then, or after a failed open.
 struct DeviceEntry {
     DevicePath path;
+    std::string instance;  // the platform's instance text at the last scan
     platform::DeviceHandle writeHandle = platform::kInvalidHandle;
     platform::DeviceHandle readHandle = platform::kInvalidHandle;
 };

@@ -33,6 +33,15 @@ struct HidInterface {
     // re-enumerates in the same place keeps its path. Empty when it could not
     // be obtained: the scan stops walking there.
     std::optional<std::string> path;
+    // Which instance of a device the interface is now, as an opaque text: it
+    // changes whenever the device at the path is replaced (unplugged and
+    // plugged in again, re-enumerated after a reset), while the path stays.
+    // A scan keeps the handles it opened on a path across scans only while
+    // the path lists the same instance and StillReaches says yes for them;
+    // otherwise it closes them, and opens the path again when it is needed.
+    // Empty when enumeration cannot tell instances apart: StillReaches then
+    // decides alone.
+    std::string instance;
 };
 
 enum class OpenMode { kWrite, kRead };
@@ -53,7 +62,11 @@ public:
     virtual std::vector<HidInterface> EnumerateInterfaces() = 0;
 
     // Opens an interface by its path for writing or for reading, without
-    // blocking. kInvalidHandle on failure.
+    // blocking. kInvalidHandle on failure. The registry opens only the
+    // selected chip's path, right after the enumeration that listed it, and
+    // keeps the handles across scans while the device stays the same (see
+    // HidInterface::instance): opening a HID device can cost tens of
+    // milliseconds, and a network round trip when the device is remote.
     virtual DeviceHandle Open(std::string_view path, OpenMode mode) = 0;
 
     // Writes one report, waiting at most timeoutMs for it to complete.
@@ -70,6 +83,13 @@ public:
     // late report is never taken as the answer to the new request. Bounded
     // by the size of the platform's input queue.
     virtual void DiscardPendingReports(DeviceHandle readHandle) = 0;
+
+    // Whether a handle opened by an earlier scan still reaches the device it
+    // was opened on, asked by a scan before it keeps the handle (see
+    // HidInterface::instance). Answered from the host's own knowledge of the
+    // handle: no report is exchanged and nothing is waited for. A device
+    // that goes after this answer is found out by the next transfer.
+    virtual bool StillReaches(DeviceHandle handle) = 0;
 
     // Cancels pending I/O on a handle (after a time-out).
     virtual void Cancel(DeviceHandle handle) = 0;

@@ -1,6 +1,7 @@
 #include "bench/sim_platform.h"
 
 #include <algorithm>
+#include <string>
 
 namespace kelvane::sim {
 
@@ -23,12 +24,14 @@ std::vector<platform::HidInterface> SimPlatform::EnumerateInterfaces() {
         if (!port.pathUnreadable) {
             interface.path = Bench::PathOf(port);
         }
+        interface.instance = port.name + "/" + std::to_string(port.generation);
         interfaces.push_back(std::move(interface));
     }
     return interfaces;
 }
 
 DeviceHandle SimPlatform::Open(std::string_view path, OpenMode mode) {
+    ++opens_;
     Port* port = bench_.FindPortByPath(path);
     if (port == nullptr || !bench_.Present(*port)) {
         return platform::kInvalidHandle;
@@ -38,6 +41,15 @@ DeviceHandle SimPlatform::Open(std::string_view path, OpenMode mode) {
     // Handles are never reused, so that a stale close is seen as one.
     handles_.push_back(record);
     return static_cast<DeviceHandle>(handles_.size() - 1);
+}
+
+bool SimPlatform::StillReaches(DeviceHandle handle) {
+    if (handle < 0 || static_cast<std::size_t>(handle) >= handles_.size()) {
+        return false;
+    }
+    const HandleRecord& record = handles_[static_cast<std::size_t>(handle)];
+    const Port& port = bench_.Ports()[record.port];
+    return record.open && port.generation == record.generation && port.chip != nullptr && bench_.Present(port);
 }
 
 Port* SimPlatform::PortOf(DeviceHandle handle, OpenMode mode, bool& gone) {
@@ -161,6 +173,7 @@ void SimPlatform::Cancel(DeviceHandle) {
 }
 
 void SimPlatform::Close(DeviceHandle handle) {
+    ++closes_;
     if (handle < 0 || static_cast<std::size_t>(handle) >= handles_.size() ||
         !handles_[static_cast<std::size_t>(handle)].open) {
         ++staleCloses_;

@@ -15,8 +15,14 @@ class SimPlatform : public platform::Platform {
 public:
     explicit SimPlatform(Bench& bench) : bench_(bench) {}
 
+    // An interface's instance is the port that holds its device with the
+    // port's generation, which changes whenever the device in the port does
+    // (attached, detached, replaced, reset, moved by a plug file).
     std::vector<platform::HidInterface> EnumerateInterfaces() override;
     platform::DeviceHandle Open(std::string_view path, platform::OpenMode mode) override;
+    // True while the handle is open and the device it was opened on is still
+    // in its port and present.
+    bool StillReaches(platform::DeviceHandle handle) override;
     platform::TransferStatus Write(platform::DeviceHandle handle, const platform::WireReport& report,
                                    std::uint32_t timeoutMs) override;
     platform::TransferStatus Read(platform::DeviceHandle handle, platform::WireReport& report,
@@ -34,6 +40,9 @@ public:
 
     // Observations for tests.
     int OpenHandleCount() const;
+    // Calls of Open (failed ones too) and of Close since the platform was made.
+    int OpenCount() const { return opens_; }
+    int CloseCount() const { return closes_; }
     int EnumerationCount() const { return enumerations_; }
     int CancelCount() const { return cancels_; }
     // Reports dropped by DiscardPendingReports.
@@ -59,6 +68,8 @@ private:
     std::vector<HandleRecord> handles_;
     std::uint8_t inputReportNumber_ = 0;
     int enumerations_ = 0;
+    int opens_ = 0;
+    int closes_ = 0;
     int cancels_ = 0;
     int discarded_ = 0;
     int staleCloses_ = 0;

@@ -82,8 +82,8 @@ TEST_F(RegistryTest, IndexFollowsEnumerationOrderAmongMatchingInterfacesOnly) {
     sim::Chip& second = bench.Attach("4");
     ASSERT_EQ(GetConnectionStatus(), 1);
     EXPECT_EQ(GetDevCount(), 2);
-    // Every matching chip is open twice, nothing else is.
-    EXPECT_EQ(platform.OpenHandleCount(), 4);
+    // Only the selected chip is open, twice; nothing else is.
+    EXPECT_EQ(platform.OpenHandleCount(), 2);
 
     ASSERT_EQ(SelectDev(1), 0);
     ASSERT_EQ(GetConnectionStatus(), 1);
@@ -159,12 +159,15 @@ TEST_F(RegistryTest, TableHoldsSixtyFourChipsAndIgnoresFurtherInterfaces) {
     }
     ASSERT_EQ(GetConnectionStatus(), 1);
     EXPECT_EQ(GetDevCount(), 64);
-    EXPECT_EQ(platform.OpenHandleCount(), 128);
     ASSERT_EQ(SelectDev(63), 0);
     EXPECT_EQ(SelectedInfo(), sim::Bench::PathOf("63"));
     EXPECT_EQ(SelectDev(64), KELVANE_E_SELECT_INDEX);
     ASSERT_EQ(GetConnectionStatus(), 1);
     EXPECT_EQ(GetSclLineValue(), 1);
+    // Chips 0 and 63 have been selected, and only they were opened; the
+    // 65th and 66th chips never were.
+    EXPECT_EQ(platform.OpenHandleCount(), 4);
+    EXPECT_EQ(platform.OpenCount(), 4);
 }
 
 TEST_F(RegistryTest, UnreadableHardwareIdOrPathEndsTheWalk) {
@@ -179,7 +182,7 @@ TEST_F(RegistryTest, UnreadableHardwareIdOrPathEndsTheWalk) {
     bench.FindPort("3")->pathUnreadable = true;
     EXPECT_EQ(GetConnectionStatus(), 1);
     EXPECT_EQ(GetDevCount(), 2);
-    EXPECT_EQ(platform.OpenHandleCount(), 4);
+    EXPECT_EQ(platform.OpenHandleCount(), 2);
 }
 
 TEST_F(RegistryTest, PathsThatArePrefixesOfEachOtherStayTwoDevices) {
@@ -212,16 +215,21 @@ TEST_F(RegistryTest, PathsTooLongForTheSlotAreNotListed) {
     EXPECT_EQ(SelectedInfo(), std::string(255, 'q'));
 }
 
-TEST_F(RegistryTest, ScansCloseWhatTheyOpenedBefore) {
+TEST_F(RegistryTest, ScansCloseWhatTheyOpenedOnDevicesThatWent) {
     bench.Attach("1");
     bench.Attach("2");
+    ASSERT_EQ(GetConnectionStatus(), 1);
+    ASSERT_EQ(SelectDev(1), 0);
     for (int i = 0; i < 5; ++i) {
         ASSERT_EQ(GetConnectionStatus(), 1);
     }
     EXPECT_EQ(platform.OpenHandleCount(), 4);
     bench.Detach("2");
-    ASSERT_EQ(GetConnectionStatus(), 1);
+    EXPECT_EQ(GetConnectionStatus(), 0);
     EXPECT_EQ(platform.OpenHandleCount(), 2);
+    bench.Detach("1");
+    EXPECT_EQ(GetConnectionStatus(), 0);
+    EXPECT_EQ(platform.OpenHandleCount(), 0);
 }
 
 TEST_F(RegistryTest, RepeatedInitialisationClosesHandlesAndScansAfresh) {

@@ -38,7 +38,7 @@ std::vector<HidInterface> HidrawPlatform::EnumerateInterfaces() {
     pathSources.reserve(nodes.size());
     for (const hidraw::HidrawNode& node : nodes) {
         hidraw::NodeFacts facts = hidraw::ReadNodeFacts(classDir_, node.name);
-        interfaces.push_back(HidInterface{std::move(facts.hardwareId), std::nullopt});
+        interfaces.push_back(HidInterface{std::move(facts.hardwareId), std::nullopt, std::move(facts.instance)});
         pathSources.push_back(hidraw::PathSource{node.name, std::move(facts.phys)});
     }
     const std::vector<std::string> paths = hidraw::AssignInterfacePaths(pathSources, devDir_);
@@ -58,6 +58,10 @@ DeviceHandle HidrawPlatform::Open(std::string_view path, OpenMode mode) {
     }
     const int fd = opener_(found->second, OpenFlags(mode));
     return fd >= 0 ? static_cast<DeviceHandle>(fd) : kInvalidHandle;
+}
+
+bool HidrawPlatform::StillReaches(DeviceHandle handle) {
+    return hidraw::NodeStillThere(FdOf(handle));
 }
 
 TransferStatus HidrawPlatform::Write(DeviceHandle handle, const WireReport& report,

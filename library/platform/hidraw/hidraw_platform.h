@@ -31,13 +31,18 @@ public:
     // uevent yields an identifier that matches no chip; a uevent that is
     // there but cannot be read yields none. The path is the uevent's
     // HID_PHYS only when the uevent has one HID_ID and one HID_PHYS line
-    // (see identity.h). Remembers which node carries each path, for
-    // Open.
+    // (see identity.h). The instance is the node under the kernel's name of
+    // its device, "BBBB:VVVV:PPPP.NNNN/hidrawN", which changes at every
+    // re-enumeration. Remembers which node carries each path, for Open.
     std::vector<HidInterface> EnumerateInterfaces() override;
 
     // Opens the node that carried the path at the last enumeration,
     // non-blocking. kInvalidHandle for a path that enumeration did not list.
     DeviceHandle Open(std::string_view path, OpenMode mode) override;
+
+    // The node reports neither a hang-up nor an error (see
+    // hidraw::NodeStillThere).
+    bool StillReaches(DeviceHandle handle) override;
 
     TransferStatus Write(DeviceHandle handle, const WireReport& report,
                          std::uint32_t timeoutMs) override;

@@ -239,16 +239,17 @@ std::string FormatHardwareId(std::uint32_t vendor, std::uint32_t product) {
 
 namespace {
 
-// The kernel's name of the HID device behind a node: the last component of
-// the directory that the node's "device" link leads to.
-std::optional<HidDeviceName> DeviceNameOf(const std::string& classDir, const std::string& nodeName) {
+// The directory of the HID device behind a node, as the kernel names it: the
+// last component of where the node's "device" link leads. Empty when the
+// link cannot be followed.
+std::string DeviceDirectoryOf(const std::string& classDir, const std::string& nodeName) {
     std::error_code error;
     const std::filesystem::path device =
         std::filesystem::canonical(classDir + "/" + nodeName + "/device", error);
     if (error) {
-        return std::nullopt;
+        return {};
     }
-    return ParseHidDeviceName(device.filename().string());
+    return device.filename().string();
 }
 
 bool SameDevice(const HidId& id, const HidDeviceName& name) {
@@ -265,17 +266,19 @@ NodeFacts ReadNodeFacts(const std::string& classDir, const std::string& nodeName
             return NodeFacts{};
         case SysfsReadStatus::kAbsent:
             // Not a HID device after all, or gone since the listing.
-            return NodeFacts{kUnidentifiedHardwareId, {}};
+            return NodeFacts{kUnidentifiedHardwareId, {}, {}};
         case SysfsReadStatus::kRead:
             break;
     }
     const HidUevent parsed = ParseHidUevent(uevent.content);
     std::string phys = parsed.WellFormed() ? parsed.phys : std::string{};
-    const std::optional<HidDeviceName> name = DeviceNameOf(classDir, nodeName);
+    const std::string directory = DeviceDirectoryOf(classDir, nodeName);
+    std::string instance = directory.empty() ? std::string{} : directory + "/" + nodeName;
+    const std::optional<HidDeviceName> name = ParseHidDeviceName(directory);
     if (!name || (parsed.idLines == 1 && !(parsed.id && SameDevice(*parsed.id, *name)))) {
-        return NodeFacts{kUnidentifiedHardwareId, std::move(phys)};
+        return NodeFacts{kUnidentifiedHardwareId, std::move(phys), std::move(instance)};
     }
-    return NodeFacts{FormatHardwareId(name->vendor, name->product), std::move(phys)};
+    return NodeFacts{FormatHardwareId(name->vendor, name->product), std::move(phys), std::move(instance)};
 }
 
 // ---- Device paths -----------------------------------------------------------

@@ -154,6 +154,12 @@ std::string FormatHardwareId(std::uint32_t vendor, std::uint32_t product);
 struct NodeFacts {
     std::optional<std::string> hardwareId;
     std::string phys;
+    // The node under the kernel's instance of its HID device,
+    // "BBBB:VVVV:PPPP.NNNN/hidrawN". The kernel numbers HID devices anew at
+    // every enumeration (NNNN), so this changes whenever the device behind
+    // the node does, even when node and place are the same. Empty when the
+    // node's "device" link cannot be followed.
+    std::string instance;
 };
 
 // The identifiers come from the kernel's name of the device (where the node's

@@ -195,6 +195,23 @@ TransferStatus ReadReport(int fd, WireReport& report, std::uint32_t timeoutMs) {
     }
 }
 
+bool NodeStillThere(int fd) {
+    if (fd < 0) {
+        return false;
+    }
+    constexpr int kMaxInterruptions = 8;
+    for (int interruptions = 0; interruptions <= kMaxInterruptions; ++interruptions) {
+        pollfd poller{fd, 0, 0};
+        if (::poll(&poller, 1, 0) >= 0) {
+            return (poller.revents & kHangUpEvents) == 0;
+        }
+        if (errno != EINTR) {
+            return false;
+        }
+    }
+    return false;
+}
+
 void DiscardQueuedReports(int fd) {
     if (fd < 0) {
         return;

@@ -78,6 +78,12 @@ TransferStatus WriteReport(int fd, const WireReport& report, std::uint32_t timeo
 // has hung up behind it.
 TransferStatus ReadReport(int fd, WireReport& report, std::uint32_t timeoutMs);
 
+// Whether the device behind an open node is still there, asked without
+// waiting and without moving a report: poll() reports neither a hang-up nor
+// an error on the node (the kernel reports both on every open file of a
+// hidraw device once the device has gone). False for an invalid descriptor.
+bool NodeStillThere(int fd);
+
 // The kernel keeps at most this many input reports queued for each open
 // hidraw file; older ones are dropped when it is full.
 inline constexpr int kKernelInputQueueReports = 64;

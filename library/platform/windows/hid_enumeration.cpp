@@ -131,11 +131,11 @@ std::string ReadHardwareId(const SetupApi& api, HDEVINFO set, SP_DEVINFO_DATA& d
 HidInterface ReadInterface(const SetupApi& api, HDEVINFO set, SP_DEVICE_INTERFACE_DATA& interfaceData) {
     std::optional<InterfaceDetail> detail = ReadDetail(api, set, interfaceData);
     if (!detail) {
-        return HidInterface{std::string(), std::string()};
+        return HidInterface{std::string(), std::string(), std::string()};
     }
     std::string hardwareId = ReadHardwareId(api, set, detail->device);
     std::string path = Utf16ToUtf8(detail->path).value_or(std::string());
-    return HidInterface{std::move(hardwareId), std::move(path)};
+    return HidInterface{std::move(hardwareId), std::move(path), std::string()};
 }
 
 }  // namespace

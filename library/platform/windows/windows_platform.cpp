@@ -7,6 +7,10 @@
 #include "platform/windows/hid_enumeration.h"
 #include "platform/windows/text_encoding.h"
 
+extern "C" {
+#include <hidsdi.h>
+}
+
 namespace kelvane::platform {
 
 using windows::FromHandle;
@@ -28,6 +32,16 @@ DeviceHandle WindowsPlatform::Open(std::string_view path, OpenMode mode) {
     const HANDLE handle = ::CreateFileW(widePath->c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     return handle == nullptr ? kInvalidHandle : FromHandle(handle);
+}
+
+bool WindowsPlatform::StillReaches(DeviceHandle handle) {
+    const HANDLE device = ToHandle(handle);
+    if (!windows::IsUsable(device)) {
+        return false;
+    }
+    HIDD_ATTRIBUTES attributes{};
+    attributes.Size = sizeof attributes;
+    return ::HidD_GetAttributes(device, &attributes) != FALSE;
 }
 
 TransferStatus WindowsPlatform::Write(DeviceHandle handle, const WireReport& report, std::uint32_t timeoutMs) {

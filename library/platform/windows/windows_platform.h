@@ -30,6 +30,14 @@ public:
     // is not well-formed UTF-8 or holds a NUL (it would name another file).
     DeviceHandle Open(std::string_view path, OpenMode mode) override;
 
+    // Enumeration gives no instance (a device that re-enumerates in the same
+    // place keeps its interface path), so the handle itself is asked:
+    // HidD_GetAttributes, which the HID class driver answers from what it
+    // holds, without a transfer on the bus. It fails once the device behind
+    // the handle has been removed, and on a handle that is not a HID
+    // collection.
+    bool StillReaches(DeviceHandle handle) override;
+
     TransferStatus Write(DeviceHandle handle, const WireReport& report,
                          std::uint32_t timeoutMs) override;
     TransferStatus Read(DeviceHandle handle, WireReport& report,

@@ -105,13 +105,20 @@ public:
         return [this](const std::string& nodePath, int flags) { return OpenNode(nodePath, flags); };
     }
 
-    void FailOpens() { failOpens_ = true; }
+    void FailOpens(bool fail = true) { failOpens_ = fail; }
 
     // Every later open for reading finds this input report waiting, as if
     // the device had sent it before the node was opened.
     void QueueOnEveryReadOpen(std::vector<unsigned char> report) { queueOnReadOpen_ = std::move(report); }
     // Read from the test's thread only; the responder never changes it.
     const std::vector<OpenCall>& Opens() const { return opens_; }
+
+    // Whether the library has closed its end of the n-th open.
+    bool LibraryClosed(std::size_t open) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        pollfd poller{opens_.at(open).device, 0, 0};
+        return ::poll(&poller, 1, 0) == 1 && (poller.revents & POLLHUP) != 0;
+    }
 
     // Closes the device's end of the n-th open, as an unplugged device does.
     void HangUp(std::size_t open) {
@@ -145,6 +152,12 @@ public:
     std::vector<std::vector<unsigned char>> Requests() {
         const std::lock_guard<std::mutex> lock(mutex_);
         return requests_;
+    }
+
+    // For each request taken, the open it was written through.
+    std::vector<std::size_t> RequestOpens() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return requestOpens_;
     }
 
     // Waits (at most two seconds) until the responder has sent everything
@@ -234,6 +247,7 @@ private:
                 }
                 request.resize(static_cast<std::size_t>(got));
                 requests_.push_back(request);
+                requestOpens_.push_back(openOf[p]);
                 const int reply = LatestReadEnd(open.nodePath);
                 for (const std::vector<unsigned char>& report : responder_(request)) {
                     if (reply >= 0) {
@@ -275,6 +289,7 @@ private:
     std::vector<OpenCall> opens_;
     Responder responder_;
     std::vector<std::vector<unsigned char>> requests_;
+    std::vector<std::size_t> requestOpens_;
     std::atomic<bool> stop_{true};
     std::atomic<std::size_t> answered_{0};
     std::thread thread_;

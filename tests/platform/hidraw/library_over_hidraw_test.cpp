@@ -1,7 +1,9 @@
 // The library's exports over the hidraw backend: discovery through the
 // class directory, exchanges through the nodes with a device that answers,
 // the reconnection of a chip that comes back under a new node number after a
-// reset, and reports that are not the answer to the request just written.
+// reset, reports that are not the answer to the request just written, and
+// which nodes scans open, keep and close.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -167,6 +169,98 @@ TEST_F(LibraryOverHidraw, LateAnswerAfterTheRequestIsAWrongEchoAndLeavesNothingB
     EXPECT_EQ(GetSclLineValue(), 0x01);
     EXPECT_EQ(ReadGpioPinValue(0), 1);
     EXPECT_EQ(GetConnectionStatus(), 1);  // the connection was kept throughout
+}
+
+// ---- Which nodes scans open, keep and close -------------------------------
+
+constexpr char kOtherPhys[] = "usb-0000:00:14.0-3/input0";
+
+TEST_F(LibraryOverHidraw, ScansKeepTheSelectedChipsNodesAndOpenAnotherChipOnlyWhenSelected) {
+    fake_.AddHidNode("hidraw3", kChipId, kPhys);
+    fake_.AddHidNode("hidraw5", kChipId, kOtherPhys);
+    fake_.Respond(ChipAnswer);
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_EQ(GetConnectionStatus(), 1);
+    }
+    ASSERT_EQ(fake_.Opens().size(), 2u);
+    EXPECT_EQ(fake_.Opens()[0].nodePath, fake_.NodePath("hidraw3"));
+    EXPECT_EQ(fake_.Opens()[1].nodePath, fake_.NodePath("hidraw3"));
+
+    ASSERT_EQ(SelectDev(1), 0);
+    ASSERT_EQ(GetConnectionStatus(), 1);
+    ASSERT_EQ(fake_.Opens().size(), 4u);
+    EXPECT_EQ(fake_.Opens()[2].nodePath, fake_.NodePath("hidraw5"));
+    EXPECT_EQ((fake_.Opens()[2].flags & O_ACCMODE), O_WRONLY);
+    EXPECT_EQ((fake_.Opens()[3].flags & O_ACCMODE), O_RDONLY);
+    EXPECT_EQ(GetSclLineValue(), 0x01);
+
+    ASSERT_EQ(SelectDev(0), 0);
+    ASSERT_EQ(GetConnectionStatus(), 1);
+    EXPECT_EQ(GetSclLineValue(), 0x01);
+    EXPECT_EQ(fake_.Opens().size(), 4u);
+    for (std::size_t open = 0; open < 4; ++open) {
+        EXPECT_FALSE(fake_.LibraryClosed(open)) << open;
+    }
+    // Each request went through the write open of the chip selected then.
+    EXPECT_EQ(fake_.RequestOpens(), (std::vector<std::size_t>{2, 0}));
+}
+
+TEST_F(LibraryOverHidraw, ChipReenumeratedUnderTheSameNodeIsReopenedByTheNextScan) {
+    fake_.AddHidNode("hidraw3", kChipId, kPhys);
+    fake_.Respond(ChipAnswer);
+    ASSERT_EQ(GetConnectionStatus(), 1);
+    // The same node and place, a new instance of the kernel's HID device
+    // (0003:1209:4B56.0002); the old open files have not hung up yet.
+    fake_.RemoveNode("hidraw3");
+    fake_.AddHidNode("hidraw3", kChipId, kPhys);
+
+    ASSERT_EQ(GetConnectionStatus(), 1);
+    ASSERT_EQ(fake_.Opens().size(), 4u);
+    EXPECT_TRUE(fake_.LibraryClosed(0));
+    EXPECT_TRUE(fake_.LibraryClosed(1));
+    EXPECT_EQ(GetSclLineValue(), 0x01);  // answered on the new read open
+    EXPECT_EQ(fake_.RequestOpens(), std::vector<std::size_t>{2});
+}
+
+TEST_F(LibraryOverHidraw, ChipThatVanishedAndCameBackUnderANewNodeIsReopened) {
+    fake_.AddHidNode("hidraw3", kChipId, kPhys);
+    fake_.Respond(ChipAnswer);
+    ASSERT_EQ(GetConnectionStatus(), 1);
+    fake_.RemoveNode("hidraw3");
+    fake_.HangUp(0);
+    fake_.HangUp(1);
+    EXPECT_EQ(GetConnectionStatus(), 0);
+    EXPECT_EQ(GetDevCount(), 0);
+
+    fake_.AddHidNode("hidraw7", kChipId, kPhys);
+    ASSERT_EQ(GetConnectionStatus(), 1);
+    ASSERT_EQ(fake_.Opens().size(), 4u);
+    EXPECT_EQ(fake_.Opens()[2].nodePath, fake_.NodePath("hidraw7"));
+    EXPECT_EQ(GetSclLineValue(), 0x01);
+}
+
+TEST_F(LibraryOverHidraw, NodeThatHungUpUnderAnUnchangedInstanceIsReopenedByTheNextScan) {
+    fake_.AddHidNode("hidraw3", kChipId, kPhys);
+    fake_.Respond(ChipAnswer);
+    ASSERT_EQ(GetConnectionStatus(), 1);
+    fake_.HangUp(1);  // the read open only
+
+    ASSERT_EQ(GetConnectionStatus(), 1);
+    ASSERT_EQ(fake_.Opens().size(), 4u);
+    EXPECT_TRUE(fake_.LibraryClosed(0));  // both handles go together
+    EXPECT_EQ(GetSclLineValue(), 0x01);
+}
+
+TEST_F(LibraryOverHidraw, FailedOpenShowsAtTheFirstTransferAndTheNextOneOpensAgain) {
+    fake_.AddHidNode("hidraw3", kChipId, kPhys);
+    fake_.Respond(ChipAnswer);
+    fake_.FailOpens();
+    EXPECT_EQ(GetConnectionStatus(), 1);  // not noticed by the scan
+    EXPECT_EQ(GetSclLineValue(), KELVANE_E_WRITE_FAILED);
+
+    fake_.FailOpens(false);
+    EXPECT_EQ(GetSclLineValue(), 0x01);
+    EXPECT_EQ(fake_.Opens().size(), 2u);
 }
 
 }  // namespace

@@ -346,5 +346,71 @@ TEST_F(SystemHidEnumeration, LibraryOpensAndDropsAPresentHidDeviceWhoseIdentifie
     EXPECT_LT(::GetTickCount() - cancelStart, 500U);
 }
 
+// The Windows platform, with its opens and closes counted.
+class CountingPlatform final : public Platform {
+public:
+    explicit CountingPlatform(WindowsPlatform& inner) : inner_(inner) {}
+
+    std::vector<HidInterface> EnumerateInterfaces() override { return inner_.EnumerateInterfaces(); }
+    DeviceHandle Open(std::string_view path, OpenMode mode) override {
+        ++opens;
+        return inner_.Open(path, mode);
+    }
+    bool StillReaches(DeviceHandle handle) override { return inner_.StillReaches(handle); }
+    TransferStatus Write(DeviceHandle handle, const WireReport& report, std::uint32_t timeoutMs) override {
+        return inner_.Write(handle, report, timeoutMs);
+    }
+    TransferStatus Read(DeviceHandle handle, WireReport& report, std::uint32_t timeoutMs) override {
+        return inner_.Read(handle, report, timeoutMs);
+    }
+    void DiscardPendingReports(DeviceHandle handle) override { inner_.DiscardPendingReports(handle); }
+    void Cancel(DeviceHandle handle) override { inner_.Cancel(handle); }
+    void Close(DeviceHandle handle) override {
+        ++closes;
+        inner_.Close(handle);
+    }
+    void SleepMs(std::uint32_t milliseconds) override { inner_.SleepMs(milliseconds); }
+    std::uint64_t NowMs() override { return inner_.NowMs(); }
+
+    int opens = 0;
+    int closes = 0;
+
+private:
+    WindowsPlatform& inner_;
+};
+
+TEST_F(SystemHidEnumeration, LibraryKeepsTheHandlesOfAnUnchangedDeviceAcrossScans) {
+    if (!RunningUnderWine()) {
+        GTEST_SKIP() << "needs wine's own HID mouse (vendor 0x845E, product 0x0001)";
+    }
+    WindowsPlatform windows;
+    CountingPlatform platform(windows);
+    const LibraryOnPlatform library(platform);
+    DllInitCustom(0x845E, 0x0001);
+    ASSERT_EQ(GetConnectionStatus(), 1);
+    EXPECT_EQ(platform.opens, 2);
+    const DeviceHandle write = kelvane::core::State().currentWrite;
+    const DeviceHandle read = kelvane::core::State().currentRead;
+    ASSERT_NE(write, kInvalidHandle);
+    ASSERT_NE(read, kInvalidHandle);
+    // The HID class driver answers for both handles, the write-only one too.
+    EXPECT_TRUE(windows.StillReaches(write));
+    EXPECT_TRUE(windows.StillReaches(read));
+
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(GetConnectionStatus(), 1);
+    }
+    EXPECT_EQ(platform.opens, 2);
+    EXPECT_EQ(platform.closes, 0);
+    EXPECT_EQ(kelvane::core::State().currentWrite, write);
+    EXPECT_EQ(kelvane::core::State().currentRead, read);
+
+    // A lost connection closes them; the next scan opens the device again.
+    EXPECT_EQ(ResetDevice(), KELVANE_E_WRITE_FAILED);  // refused by the mouse
+    EXPECT_EQ(platform.closes, 2);
+    ASSERT_EQ(GetConnectionStatus(), 1);
+    EXPECT_EQ(platform.opens, 4);
+}
+
 }  // namespace
 }  // namespace kelvane::platform::windows

@@ -1,6 +1,7 @@
 // The Windows platform as the library sees it: device paths handed back as
 // UTF-8 reach CreateFileW as the same UTF-16 path (named pipes stand in for
-// devices), transfers through its device handles, pauses and the clock.
+// devices), transfers through its device handles, whether a handle reaches a
+// HID device, pauses and the clock.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -104,6 +105,21 @@ TEST(WindowsPlatform, PathsThatNameNoDeviceOrAnotherOneAreNotOpened) {
     const DeviceHandle handle = platform.Open(name.utf8, OpenMode::kRead);
     EXPECT_NE(handle, kInvalidHandle);
     platform.Close(handle);
+}
+
+TEST(WindowsPlatform, HandleThatIsNoHidCollectionDoesNotReachADevice) {
+    const PipeName name = NonAsciiPipeName();
+    DeviceEnd device(name.wide);
+    ASSERT_TRUE(device.Ready());
+    WindowsPlatform platform;
+    const DeviceHandle handle = platform.Open(name.utf8, OpenMode::kRead);
+    ASSERT_NE(handle, kInvalidHandle);
+    // A pipe opens and moves bytes, but the HID class driver does not answer
+    // for it: a scan would not keep it.
+    EXPECT_FALSE(platform.StillReaches(handle));
+    platform.Close(handle);
+    EXPECT_FALSE(platform.StillReaches(kInvalidHandle));
+    EXPECT_FALSE(platform.StillReaches(0));
 }
 
 TEST(WindowsPlatform, PausesLastAtLeastTheirDurationWithEitherTimer) {
