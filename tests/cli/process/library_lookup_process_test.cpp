@@ -63,14 +63,14 @@ TEST_F(LibraryLookup, ALibraryPlantedInTheWorkingDirectoryIsNotUsed) {
     EXPECT_RUN(RunIn(program_, b_, {"-devices"}), kListing, kExitSuccess);
     // The other way round: the program's folder decides even when its file
     // is no device-access library, and the working directory is not tried.
-    fs::remove(a_ / kLibraryFile);
-    fs::remove(b_ / kLibraryFile);
+    RemoveFile(a_ / kLibraryFile);
+    RemoveFile(b_ / kLibraryFile);
     PutOtherLibrary(a_);
     PutVirtualLibrary(b_);
     EXPECT_RUN(RunIn(program_, b_, {"-devices"}), "Could not load DLL.\n", kExitLibraryNotFound);
 #ifndef _WIN32
     // So does a link there that leads nowhere.
-    fs::remove(a_ / kLibraryFile);
+    RemoveFile(a_ / kLibraryFile);
     fs::create_symlink(a_ / "gone" / kLibraryFile, a_ / kLibraryFile);
     EXPECT_RUN(RunIn(program_, b_, {"-devices"}), "Could not load DLL.\n", kExitLibraryNotFound);
 #endif
@@ -81,7 +81,7 @@ TEST_F(LibraryLookup, WithoutALibraryBesideTheProgramTheWorkingDirectoryServes) 
     EXPECT_RUN(RunIn(program_, b_, {"-devices"}), kListing, kExitSuccess);
     // Neither folder: the one above both, which holds a library, does not
     // count.
-    fs::remove(b_ / kLibraryFile);
+    RemoveFile(b_ / kLibraryFile);
     ASSERT_TRUE(fs::exists(PathOf(kLibraryFile)));
     EXPECT_RUN(RunIn(program_, b_, {"-devices"}), "Could not load DLL.\n", kExitLibraryNotFound);
 }

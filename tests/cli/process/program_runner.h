@@ -98,6 +98,9 @@ protected:
     const std::filesystem::path& Directory() const { return dir_; }
     // The program without a library beside it.
     void RemoveLibrary();
+    // Removes a file that a run of the program may have loaded, waiting
+    // until the system has released it.
+    static void RemoveFile(const std::filesystem::path& file);
 
     // A copy of the built program in folder (a real file, not a link, so
     // that the folder is the program's own), made with its parent folders.

@@ -1,7 +1,9 @@
 // The parts of the runner that do not depend on how a process is started.
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <thread>
 
 #include "cli/process/program_runner.h"
 
@@ -26,7 +28,26 @@ bool CliProcessTest::FileExists(const std::string& name) const {
 }
 
 void CliProcessTest::RemoveLibrary() {
-    std::filesystem::remove(dir_ / kLibraryFile);
+    RemoveFile(dir_ / kLibraryFile);
+}
+
+void CliProcessTest::RemoveFile(const std::filesystem::path& file) {
+    // Wine releases a DLL that a child process loaded a moment after the
+    // child's exit code is known; until then the file cannot be removed
+    // ("Access denied"). Elsewhere the first attempt decides.
+    constexpr int kAttempts = 100;  // 5 s in steps of 50 ms
+    std::error_code error;
+    for (int attempt = 1; attempt < kAttempts; ++attempt) {
+        std::filesystem::remove(file, error);
+        if (!error) {
+            return;
+        }
+#ifndef _WIN32
+        break;
+#endif
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    std::filesystem::remove(file);  // throws with the system's reason
 }
 
 ProgramRun CliProcessTest::Run(const std::vector<std::string>& args) {
