@@ -55,6 +55,18 @@ int RunProgram(const std::vector<std::string>& arguments) {
     } catch (const CLI::CallForAllHelp&) {
         WriteStdout(line.app.help("", CLI::AppFormatMode::All));
         return kExitSuccess;
+    } catch (const CLI::RequiredError& error) {
+        // CLI11 checks for the subcommand before it looks at what it did not
+        // take: name that first ("kelvane scan", "kelvane --bogus").
+        const std::vector<std::string> unknown = line.app.remaining();
+        if (!unknown.empty()) {
+            std::string names;
+            for (const std::string& name : unknown) {
+                names += (names.empty() ? "" : " ") + name;
+            }
+            return UsageFailure("not a subcommand or option: " + names);
+        }
+        return UsageFailure(error.what());
     } catch (const CLI::ParseError& error) {
         return UsageFailure(error.what());
     }

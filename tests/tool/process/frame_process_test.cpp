@@ -50,7 +50,8 @@ TEST_F(FrameProcessTest, UsageErrorsEndWithStatusTwoAndDoNothing) {
     const ProgramRun none = Run({});
     ExpectFailure(none, kUsage, "subcommand");
     EXPECT_EQ(none.out, "");
-    ExpectFailure(Run({"scan"}), kUsage, "A subcommand is required");
+    ExpectFailure(Run({"scan"}), kUsage, "not a subcommand or option: scan");
+    ExpectFailure(Run({"--bogus", "-i", "0"}), kUsage, "not a subcommand or option: --bogus");
     ExpectFailure(Run({"detect", "--frobnicate"}), kUsage, "--frobnicate");
     ExpectFailure(Run({"--speed", "47999", "list"}), kUsage, "--speed must be a number from 48000 to 400000");
     ExpectFailure(Run({"--vid", "0x10000", "list"}), kUsage, "--vid");
