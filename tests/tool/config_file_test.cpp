@@ -56,7 +56,9 @@ TEST(ConfigFile, RefusesWhatIsNoConfiguration) {
         {"[pins.gp4]\nvalue = 0\n", "unknown key pins.gp4.value"},
         {"[[usb]]\n", "unknown key usb"},
         {"usb = 1\n", "unknown key usb"},
-        {"[usb]\nproduct = \"\xff\"\n", "not TOML"},
+        {"[usb]\nproduct = \"\xff\"\n", "not UTF-8"},
+        {"'l\xff\xffK'l\xff\xffK", "not UTF-8"},  // in a literal-string key
+        {"x = \"\xc0\xaf\"\n", "not UTF-8"},      // an overlong form
         {"[usb]\nproduct = \"a\"\nproduct = \"b\"\n", "not TOML"},
         {"x = " + std::string(9, '{') + std::string(9, '}') + "\n", "nested deeper"},
         {"a.b.c.d.e.f.g.h.i.j = 1\n", "nested deeper"},

@@ -6,6 +6,7 @@
 #include <toml.hpp>
 
 #include "common/failure.h"
+#include "common/utf8.h"
 
 namespace kelvane::tool {
 namespace {
@@ -179,6 +180,12 @@ Config ConfigFromToml(std::string_view text, const std::string& fileName) {
     }
     if (Nesting(text) > kDeepestNesting) {
         reader.Refuse("nested deeper than any configuration file");
+    }
+    // TOML is UTF-8 throughout. Checked here for the whole text, since the
+    // parser's own check of a string's bytes reads outside its buffer when
+    // it finds one that is not.
+    if (!Utf16FromUtf8(text)) {
+        reader.Refuse("not UTF-8 text, which a TOML file is");
     }
     toml::value document;
     try {
