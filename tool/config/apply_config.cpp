@@ -38,9 +38,24 @@ struct Setter {
     std::function<int(const Library&, const Config&)> write;
 };
 
-int WriteString(decltype(&::SetSerialNumber) set, const std::string& text) {
-    const auto chipText = ChipFromUtf8(text);  // checked when the file was read
-    return chipText ? set(chipText->c_str()) : KELVANE_E_ARGUMENT_1;
+// A setter of one key, whose value it takes as it stands in the file: a
+// string, an integer, or a flag (1 or 0).
+template <auto kSet>
+Setter StringSetter(const char* key) {
+    return {{key}, [key](const Library& l, const Config& c) {
+                const auto chipText = ChipFromUtf8(Text(c, key));  // checked when the file was read
+                return chipText ? (l.*kSet)(chipText->c_str()) : KELVANE_E_ARGUMENT_1;
+            }};
+}
+
+template <auto kSet>
+Setter IntegerSetter(const char* key) {
+    return {{key}, [key](const Library& l, const Config& c) { return (l.*kSet)(static_cast<int>(Integer(c, key))); }};
+}
+
+template <auto kSet>
+Setter FlagSetter(const char* key) {
+    return {{key}, [key](const Library& l, const Config& c) { return (l.*kSet)(Flag(c, key) ? 1 : 0); }};
 }
 
 std::vector<Setter> Setters() {
@@ -51,32 +66,16 @@ std::vector<Setter> Setters() {
         }
     }
     return {
-        {{"usb.manufacturer"},
-         [](const Library& l, const Config& c) {
-             return WriteString(l.SetUsbStringManufacturer, Text(c, "usb.manufacturer"));
-         }},
-        {{"usb.product"},
-         [](const Library& l, const Config& c) {
-             return WriteString(l.SetUsbStringDescriptor, Text(c, "usb.product"));
-         }},
-        {{"usb.serial"},
-         [](const Library& l, const Config& c) { return WriteString(l.SetSerialNumber, Text(c, "usb.serial")); }},
-        {{"usb.serial_enumeration"},
-         [](const Library& l, const Config& c) {
-             return l.SetSerialNumberEnumerationEnable(Flag(c, "usb.serial_enumeration") ? 1 : 0);
-         }},
+        StringSetter<&Library::SetUsbStringManufacturer>("usb.manufacturer"),
+        StringSetter<&Library::SetUsbStringDescriptor>("usb.product"),
+        StringSetter<&Library::SetSerialNumber>("usb.serial"),
+        FlagSetter<&Library::SetSerialNumberEnumerationEnable>("usb.serial_enumeration"),
         // The power source replaces the whole attributes byte, remote
         // wake-up included: wake-up is written after it.
         {{"usb.power"},
          [](const Library& l, const Config& c) { return l.SetUsbPowerSource(Text(c, "usb.power") == "self" ? 1 : 0); }},
-        {{"usb.current_ma"},
-         [](const Library& l, const Config& c) {
-             return l.SetUsbCurrentRequirement(static_cast<int>(Integer(c, "usb.current_ma")));
-         }},
-        {{"usb.remote_wakeup"},
-         [](const Library& l, const Config& c) {
-             return l.SetUsbRemoteWakeupEnable(Flag(c, "usb.remote_wakeup") ? 1 : 0);
-         }},
+        IntegerSetter<&Library::SetUsbCurrentRequirement>("usb.current_ma"),
+        FlagSetter<&Library::SetUsbRemoteWakeupEnable>("usb.remote_wakeup"),
         {pinKeys,
          [](const Library& l, const Config& c) {
              std::array<unsigned char, 4> designation{};
@@ -90,26 +89,11 @@ std::vector<Setter> Setters() {
              }
              return l.SetGpPinConfiguration(kBoth, designation.data(), direction.data(), value.data());
          }},
-        {{"initial.led_uart_rx"},
-         [](const Library& l, const Config& c) {
-             return l.SetInitialPinValueLedUartRx(static_cast<int>(Integer(c, "initial.led_uart_rx")));
-         }},
-        {{"initial.led_uart_tx"},
-         [](const Library& l, const Config& c) {
-             return l.SetInitialPinValueLedUartTx(static_cast<int>(Integer(c, "initial.led_uart_tx")));
-         }},
-        {{"initial.led_i2c"},
-         [](const Library& l, const Config& c) {
-             return l.SetInitialPinValueLedI2c(static_cast<int>(Integer(c, "initial.led_i2c")));
-         }},
-        {{"initial.sspnd"},
-         [](const Library& l, const Config& c) {
-             return l.SetInitialPinValueSspnd(static_cast<int>(Integer(c, "initial.sspnd")));
-         }},
-        {{"initial.usbcfg"},
-         [](const Library& l, const Config& c) {
-             return l.SetInitialPinValueUsbcfg(static_cast<int>(Integer(c, "initial.usbcfg")));
-         }},
+        IntegerSetter<&Library::SetInitialPinValueLedUartRx>("initial.led_uart_rx"),
+        IntegerSetter<&Library::SetInitialPinValueLedUartTx>("initial.led_uart_tx"),
+        IntegerSetter<&Library::SetInitialPinValueLedI2c>("initial.led_i2c"),
+        IntegerSetter<&Library::SetInitialPinValueSspnd>("initial.sspnd"),
+        IntegerSetter<&Library::SetInitialPinValueUsbcfg>("initial.usbcfg"),
         {{"interrupt.mode"},
          [](const Library& l, const Config& c) {
              return l.SetInterruptPinMode(kBoth, static_cast<int>(Integer(c, "interrupt.mode")));
@@ -119,16 +103,9 @@ std::vector<Setter> Setters() {
              return l.SetClockPinConfiguration(kBoth, static_cast<int>(Integer(c, "clock.divider")),
                                                static_cast<int>(Integer(c, "clock.duty_cycle")));
          }},
-        {{"dac.reference"},
-         [](const Library& l, const Config& c) {
-             return l.SetDacVoltageReference(static_cast<int>(Integer(c, "dac.reference")));
-         }},
-        {{"dac.value"},
-         [](const Library& l, const Config& c) { return l.SetDacValue(static_cast<int>(Integer(c, "dac.value"))); }},
-        {{"adc.reference"},
-         [](const Library& l, const Config& c) {
-             return l.SetAdcVoltageReference(static_cast<int>(Integer(c, "adc.reference")));
-         }},
+        IntegerSetter<&Library::SetDacVoltageReference>("dac.reference"),
+        IntegerSetter<&Library::SetDacValue>("dac.value"),
+        IntegerSetter<&Library::SetAdcVoltageReference>("adc.reference"),
         // Last of the flash settings: the chip takes the new identifiers
         // when it is reset.
         {{"usb.vendor_id", "usb.product_id"},
