@@ -132,6 +132,7 @@ private:
         } else {
             indexes.push_back(session.Connect().index);
         }
+        CheckSerials(indexes.size());
         Progress progress(ProgressShown(session.Options().json) && indexes.size() > 1);
         std::vector<std::string> toReset;
         std::size_t notSetUp = 0;
@@ -164,17 +165,27 @@ private:
         }
     }
 
+    // Every serial number that the pattern may give the chips, checked
+    // before the first chip is written.
+    void CheckSerials(std::size_t chips) const {
+        if (!serialPattern_) {
+            return;
+        }
+        for (std::uint64_t n = next_; n < next_ + chips; ++n) {
+            const std::string serial = serialPattern_->Serial(n);
+            const std::string problem = CheckValue(*FindConfigKey("usb.serial"), serial);
+            if (!problem.empty()) {
+                throw UsageError("--serial-pattern gives \"" + serial + "\", which " + problem);
+            }
+        }
+    }
+
     // True when the chip has the file's configuration now.
     bool ApplyToChip(Session& session, int index, Config file, std::vector<std::string>& toReset) {
         ChipInfo chip = session.Select(index);
         const std::string name = ChipName(chip);
         if (serialPattern_) {
-            const std::string serial = serialPattern_->Serial(next_);
-            const std::string problem = CheckValue(*FindConfigKey("usb.serial"), serial);
-            if (!problem.empty()) {
-                throw UsageError("--serial-pattern gives \"" + serial + "\", which " + problem);
-            }
-            file["usb.serial"] = serial;
+            file["usb.serial"] = serialPattern_->Serial(next_);
         }
         const ApplyOutcome outcome = ApplyConfig(session.Lib(), file, options_);
         nlohmann::json entry = ChipJson(chip);

@@ -144,6 +144,12 @@ TEST_F(ConfigProcessTest, SerialPatternNumbersThreeChips) {
     EXPECT_EQ(one["chips"][0]["changed"], (nlohmann::json{"usb.serial"}));
     EXPECT_EQ(Serials(RunJson({"list"})), (std::vector<std::string>{"LAB-0017", "S20", "LAB-0019"}));
     ExpectFailure(Run({"config", "apply", "--serial-pattern", "{n:025}", "line.toml"}), kUsage, "up to 20");
+    // 30 characters at 99, 31 at 100: refused before the first chip is
+    // written.
+    ExpectFailure(Run({"config", "apply", "--all", "--serial-pattern", "ABCDEFGHIJKLMNOPQRSTUVWXYZab{n}", "--start",
+                       "99", "line.toml"}),
+                  kUsage, "--serial-pattern gives \"ABCDEFGHIJKLMNOPQRSTUVWXYZab100\"");
+    EXPECT_EQ(Serials(RunJson({"list"})), (std::vector<std::string>{"LAB-0017", "S20", "LAB-0019"}));
 }
 
 // A password set by a file protects the chip once it is reset; then a change
