@@ -91,20 +91,22 @@ int AddOrFindDevice(std::string_view path) {
 namespace {
 
 // The handles of the last scan's table, held apart while the table is
-// rebuilt: each pair goes back into the entry of the device it was opened
-// on, when that device is listed again as the same instance, or is closed.
+// rebuilt (in LibraryState::keptEntries, so that a scan allocates nothing
+// here): each pair goes back into the entry of the device it was opened on,
+// when that device is listed again as the same instance, or is closed.
 class OpenedDevices {
 public:
     // Takes the handles out of the table, and empties it.
-    OpenedDevices() {
+    OpenedDevices() : kept_(State().keptEntries) {
         LibraryState& state = State();
         for (std::int32_t i = 0; i < state.deviceCount; ++i) {
             DeviceEntry& entry = state.deviceTable[static_cast<std::size_t>(i)];
             if (entry.writeHandle != platform::kInvalidHandle || entry.readHandle != platform::kInvalidHandle) {
-                opened_.push_back({std::string(entry.path.View()), std::move(entry.instance), entry.writeHandle,
-                                   entry.readHandle});
-                entry.writeHandle = platform::kInvalidHandle;
-                entry.readHandle = platform::kInvalidHandle;
+                DeviceEntry& kept = kept_[count_++];
+                kept.path = entry.path;
+                kept.instance.swap(entry.instance);
+                kept.writeHandle = std::exchange(entry.writeHandle, platform::kInvalidHandle);
+                kept.readHandle = std::exchange(entry.readHandle, platform::kInvalidHandle);
             }
         }
         CloseAllDevices();
@@ -113,9 +115,9 @@ public:
     // Closes whatever no entry took back.
     ~OpenedDevices() {
         platform::Platform& platform = platform::ActivePlatform();
-        for (Opened& device : opened_) {
-            CloseHandle(platform, device.write);
-            CloseHandle(platform, device.read);
+        for (std::size_t k = 0; k < count_; ++k) {
+            CloseHandle(platform, kept_[k].writeHandle);
+            CloseHandle(platform, kept_[k].readHandle);
         }
     }
 
@@ -128,35 +130,30 @@ public:
     // now, before anything is opened again.
     void GiveBack(DeviceEntry& entry) {
         platform::Platform& platform = platform::ActivePlatform();
-        for (Opened& device : opened_) {
-            if (device.path != entry.path.View()) {
+        for (std::size_t k = 0; k < count_; ++k) {
+            DeviceEntry& device = kept_[k];
+            if (!(device.path == entry.path)) {
                 continue;
             }
-            if (device.instance == entry.instance && Reaches(platform, device.write) &&
-                Reaches(platform, device.read)) {
-                entry.writeHandle = std::exchange(device.write, platform::kInvalidHandle);
-                entry.readHandle = std::exchange(device.read, platform::kInvalidHandle);
+            if (device.instance == entry.instance && Reaches(platform, device.writeHandle) &&
+                Reaches(platform, device.readHandle)) {
+                entry.writeHandle = std::exchange(device.writeHandle, platform::kInvalidHandle);
+                entry.readHandle = std::exchange(device.readHandle, platform::kInvalidHandle);
             } else {
-                CloseHandle(platform, device.write);
-                CloseHandle(platform, device.read);
+                CloseHandle(platform, device.writeHandle);
+                CloseHandle(platform, device.readHandle);
             }
             return;
         }
     }
 
 private:
-    struct Opened {
-        std::string path;
-        std::string instance;
-        platform::DeviceHandle write;
-        platform::DeviceHandle read;
-    };
-
     static bool Reaches(platform::Platform& platform, platform::DeviceHandle handle) {
         return handle == platform::kInvalidHandle || platform.StillReaches(handle);
     }
 
-    std::vector<Opened> opened_;
+    std::array<DeviceEntry, kMaxDevices>& kept_;
+    std::size_t count_ = 0;
 };
 
 // Opens what the selected entry lacks: its write handle, then its read

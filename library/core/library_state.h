@@ -31,6 +31,9 @@ struct LibraryState {
     std::int32_t productId = 0;
     std::int32_t deviceCount = 0;  // valid entries of deviceTable, 0 to 64
     std::array<DeviceEntry, kMaxDevices> deviceTable{};
+    // Scratch of a scan: the entries whose handles it may keep, while the
+    // table is rebuilt.
+    std::array<DeviceEntry, kMaxDevices> keptEntries{};
     std::int32_t selectedIndex = 0;
     DevicePath selectedPath;       // outlives scans
     bool firstFound = false;       // the next matching device becomes the selected path
