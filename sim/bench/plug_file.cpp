@@ -1,15 +1,17 @@
 #include "bench/plug_file.h"
 
 #include <algorithm>
-#include <fstream>
 #include <limits>
 #include <set>
-#include <sstream>
+
+#include "bench/text_file.h"
 
 namespace kelvane::sim {
 namespace {
 
 constexpr std::size_t kMaxPortName = 16;
+// A larger plug file is malformed.
+constexpr std::size_t kMaxPlugFileBytes = 64 * 1024;
 constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
 
 // "-" alone stands for no port.
@@ -34,16 +36,6 @@ std::vector<std::string_view> Words(std::string_view line) {
     return words;
 }
 
-// The file's text; empty when there is no file (every chip in its own port).
-std::string ReadText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return {};
-    }
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 }  // namespace
 
@@ -139,14 +131,22 @@ void PlugFilePlatform::Reload() {
     if (plugFile_.empty()) {
         return;
     }
-    std::string text = ReadText(plugFile_);
-    if (text != appliedText_) {
+    // No file is an empty one: every chip in its own port.
+    const FileRead read = ReadRegularFile(plugFile_, kMaxPlugFileBytes, readText_);
+    if (read == FileRead::kRefused) {
+        // Not a regular file, or too large: malformed, it changes nothing.
+        // Whatever text comes next is applied.
+        textApplied_ = false;
+        return;
+    }
+    if (!textApplied_ || readText_ != appliedText_) {
         // A malformed file or an impossible wiring changes nothing; it is
         // tried again once its text changes.
-        if (const std::optional<PlugWiring> wiring = ParsePlugFile(text)) {
+        if (const std::optional<PlugWiring> wiring = ParsePlugFile(readText_)) {
             Apply(*wiring);
         }
-        appliedText_ = std::move(text);
+        appliedText_ = readText_;
+        textApplied_ = true;
     }
 }
 
