@@ -11,9 +11,9 @@
 #include <fstream>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <vector>
 
+#include "bench/text_file.h"
 #include "slaves/eeprom_slave.h"
 #include "slaves/smbus_device.h"
 
@@ -459,13 +459,8 @@ bool SaveChipState(const std::string& path, Bench& bench, const BenchDescription
 }
 
 bool LoadChipState(const std::string& path, Bench& bench, const BenchDescription& description) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return false;
-    }
-    std::ostringstream text;
-    text << file.rdbuf();
-    return !file.bad() && ApplyChipStateText(text.str(), bench, description);
+    std::string text;
+    return ReadWholeFile(path, text) && ApplyChipStateText(text, bench, description);
 }
 
 }  // namespace kelvane::sim

@@ -21,22 +21,6 @@ bool IsPortName(std::string_view name) {
     });
 }
 
-std::vector<std::string_view> Words(std::string_view line) {
-    std::vector<std::string_view> words;
-    std::size_t at = 0;
-    while (at < line.size()) {
-        const std::size_t start = line.find_first_not_of(" \t\r", at);
-        if (start == std::string_view::npos) {
-            break;
-        }
-        const std::size_t end = std::min(line.find_first_of(" \t\r", start), line.size());
-        words.push_back(line.substr(start, end - start));
-        at = end;
-    }
-    return words;
-}
-
-
 }  // namespace
 
 std::optional<PlugWiring> ParsePlugFile(std::string_view text) {
@@ -45,7 +29,7 @@ std::optional<PlugWiring> ParsePlugFile(std::string_view text) {
         const std::size_t end = std::min(text.find('\n'), text.size());
         const std::string_view line = text.substr(0, std::min(text.find('#'), end));
         text.remove_prefix(std::min(end + 1, text.size()));
-        const std::vector<std::string_view> words = Words(line);
+        const std::vector<std::string_view> words = Words(line, " \t\r");
         if (words.empty()) {
             continue;
         }

@@ -1,7 +1,9 @@
 #include "bench/text_file.h"
 
+#include <algorithm>
 #include <array>
 #include <fstream>
+#include <limits>
 #include <system_error>
 
 namespace kelvane::sim {
@@ -29,6 +31,12 @@ FileRead ReadOpened(std::ifstream& file, std::size_t maxBytes, std::string& text
 
 }  // namespace
 
+bool ReadWholeFile(const std::string& path, std::string& text) {
+    text.clear();
+    std::ifstream file(path, std::ios::binary);
+    return file && ReadOpened(file, std::numeric_limits<std::size_t>::max(), text) == FileRead::kRead;
+}
+
 FileRead ReadRegularFile(const std::filesystem::path& path, std::size_t maxBytes, std::string& text) {
     text.clear();
     std::error_code error;
@@ -48,6 +56,21 @@ FileRead ReadRegularFile(const std::filesystem::path& path, std::size_t maxBytes
         return FileRead::kNoFile;
     }
     return ReadOpened(file, maxBytes, text);
+}
+
+std::vector<std::string_view> Words(std::string_view line, std::string_view separators) {
+    std::vector<std::string_view> words;
+    std::size_t at = 0;
+    while (at < line.size()) {
+        const std::size_t start = line.find_first_not_of(separators, at);
+        if (start == std::string_view::npos) {
+            break;
+        }
+        const std::size_t end = std::min(line.find_first_of(separators, start), line.size());
+        words.push_back(line.substr(start, end - start));
+        at = end;
+    }
+    return words;
 }
 
 }  // namespace kelvane::sim
