@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <set>
+#include <utility>
 
 #include "bench/text_file.h"
 
@@ -143,11 +144,18 @@ platform::TransferStatus PlugFilePlatform::Write(platform::DeviceHandle handle, 
 std::vector<platform::HidInterface> PlugFilePlatform::EnumerateInterfaces() {
     Reload();
     std::vector<platform::HidInterface> interfaces = SimPlatform::EnumerateInterfaces();
-    if (!portOrder_.empty()) {
-        std::stable_sort(interfaces.begin(), interfaces.end(),
-                         [this](const platform::HidInterface& a, const platform::HidInterface& b) {
-                             return PositionOf(a.path.value_or("")) < PositionOf(b.path.value_or(""));
-                         });
+    if (portOrder_.empty()) {
+        return interfaces;
+    }
+    std::vector<std::pair<std::size_t, platform::HidInterface>> placed;
+    placed.reserve(interfaces.size());
+    for (platform::HidInterface& interface : interfaces) {
+        placed.emplace_back(PositionOf(interface.path.value_or("")), std::move(interface));
+    }
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        interfaces[i] = std::move(placed[i].second);
     }
     return interfaces;
 }
