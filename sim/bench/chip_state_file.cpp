@@ -380,8 +380,8 @@ void ApplyChip(const ChipState& state, Chip& chip) {
     config.runtime = state.runtime;
     config.runtime.inputLevels = inputLevels;
     // The runtime settings hold the identifiers loaded at the chip's last
-    // power-up: a chip reset with new ones keeps them in the next run.
-    chip.SetUsbIdentity(state.runtime.settings.vendorId, state.runtime.settings.productId);
+    // power-up, which the chip enumerates with: a chip reset with new ones
+    // keeps them in the next run.
     ApplyDevices(state.devices, chip);
 }
 
