@@ -24,6 +24,8 @@ class ChipObject:
 
     _chip: Optional[Chip] = None
     _owns_chip = False
+    #: The pin of an object that works one pin (set before :meth:`_claim`).
+    _pin: Optional[Pin] = None
 
     def _attach(self, chip: Optional[Chip], index: int, serial: Optional[str], vid: int, pid: int,
                 library: LibraryArgument) -> Chip:
@@ -35,6 +37,22 @@ class ChipObject:
             self._chip = _chip.open(index=index, serial=serial, vid=vid, pid=pid, library=library)
             self._owns_chip = True
         return self._chip
+
+    def _claim(self, designation: int, function: str, what: str, *, allowed: bool, chip: Optional[Chip],
+               index: int, serial: Optional[str], vid: int, pid: int, library: LibraryArgument) -> None:
+        """Attaches to the chip and makes sure this object's pin has ``designation``
+        (see :func:`designate`); on any failure the object is deinitialised."""
+        assert self._pin is not None
+        opened = self._attach(chip, index, serial, vid, pid, library)
+        try:
+            designate(opened, self._pin, designation, function, allowed=allowed, what=what)
+        except BaseException:
+            self.deinit()
+            raise
+
+    def __repr__(self) -> str:
+        name = f"{type(self).__module__}.{type(self).__qualname__}"
+        return f"<{name} {self._pin!r}>" if self._pin is not None else f"<{name}>"
 
     @property
     def chip(self) -> Chip:
