@@ -7,11 +7,11 @@ it open) or opens one of its own by index or serial number (and closes it on
 """
 
 from types import TracebackType
-from typing import Optional, Type, Union
+from typing import Optional, Type, Union, cast
 
 from . import chip as _chip
 from .board import GP_PINS, Pin
-from .chip import Chip, LibraryArgument, Target
+from .chip import Chip, LibraryArgument, Target, _integer_in
 from .errors import ArgumentError
 
 DEINITIALIZED = "Object has been deinitialized and can no longer be used. Create a new object."
@@ -84,8 +84,8 @@ def gp_pin(pin: PinArgument, function: str) -> Pin:
     """The GP pin for a ``board`` pin or a pin number 0 to 3."""
     if isinstance(pin, Pin) and pin.number is not None:
         return pin
-    if isinstance(pin, int) and not isinstance(pin, bool) and 0 <= pin <= 3:
-        return GP_PINS[pin]
+    if _integer_in(pin, 0, 3):
+        return GP_PINS[cast(int, pin)]
     raise ArgumentError(f"{pin!r} is not one of the chip's GP pins (board.GP0 to board.GP3)", function=function)
 
 

@@ -22,7 +22,7 @@ from typing import Dict, Optional
 
 from ._circuitpython import ChipObject, PinArgument, gp_pin
 from .board import ADC_DESIGNATION, DAC_DESIGNATION
-from .chip import DEFAULT_PID, DEFAULT_VID, Chip, LibraryArgument
+from .chip import DEFAULT_PID, DEFAULT_VID, Chip, LibraryArgument, _integer_in
 from .errors import ArgumentError
 
 #: The supply voltage that reference 0 stands for, unless an object is told another.
@@ -98,7 +98,7 @@ class AnalogOut(ChipObject):
                     serial=serial, vid=vid, pid=pid, library=library)
 
     def _set_value(self, value: int) -> None:
-        if isinstance(value, bool) or not isinstance(value, int) or not 0 <= value <= 65535:
+        if not _integer_in(value, 0, 65535):
             raise ArgumentError(f"value must be 0 to 65535, not {value!r}", function="AnalogOut.value")
         self.chip.set_dac_value(value >> 11)
 
