@@ -7,11 +7,11 @@ it open) or opens one of its own by index or serial number (and closes it on
 """
 
 from types import TracebackType
-from typing import Optional, Type, Union
+from typing import Optional, Type, Union, cast
 
 from . import chip as _chip
 from .board import GP_PINS, Pin
-from .chip import Chip, LibraryArgument, Target
+from .chip import Chip, LibraryArgument, Target, _integer_in
 from .errors import ArgumentError
 
 DEINITIALIZED = "Object has been deinitialized and can no longer be used. Create a new object."
@@ -24,6 +24,8 @@ class ChipObject:
 
     _chip: Optional[Chip] = None
     _owns_chip = False
+    #: The pin of an object that works one pin (set before :meth:`_claim`).
+    _pin: Optional[Pin] = None
 
     def _attach(self, chip: Optional[Chip], index: int, serial: Optional[str], vid: int, pid: int,
                 library: LibraryArgument) -> Chip:
@@ -35,6 +37,22 @@ class ChipObject:
             self._chip = _chip.open(index=index, serial=serial, vid=vid, pid=pid, library=library)
             self._owns_chip = True
         return self._chip
+
+    def _claim(self, designation: int, function: str, what: str, *, allowed: bool, chip: Optional[Chip],
+               index: int, serial: Optional[str], vid: int, pid: int, library: LibraryArgument) -> None:
+        """Attaches to the chip and makes sure this object's pin has ``designation``
+        (see :func:`designate`); on any failure the object is deinitialised."""
+        assert self._pin is not None
+        opened = self._attach(chip, index, serial, vid, pid, library)
+        try:
+            designate(opened, self._pin, designation, function, allowed=allowed, what=what)
+        except BaseException:
+            self.deinit()
+            raise
+
+    def __repr__(self) -> str:
+        name = f"{type(self).__module__}.{type(self).__qualname__}"
+        return f"<{name} {self._pin!r}>" if self._pin is not None else f"<{name}>"
 
     @property
     def chip(self) -> Chip:
@@ -66,8 +84,8 @@ def gp_pin(pin: PinArgument, function: str) -> Pin:
     """The GP pin for a ``board`` pin or a pin number 0 to 3."""
     if isinstance(pin, Pin) and pin.number is not None:
         return pin
-    if isinstance(pin, int) and not isinstance(pin, bool) and 0 <= pin <= 3:
-        return GP_PINS[pin]
+    if _integer_in(pin, 0, 3):
+        return GP_PINS[cast(int, pin)]
     raise ArgumentError(f"{pin!r} is not one of the chip's GP pins (board.GP0 to board.GP3)", function=function)
 
 

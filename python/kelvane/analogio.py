@@ -20,9 +20,9 @@ told otherwise) and 1, 2 and 3 as its internal reference at 1.024 V,
 
 from typing import Dict, Optional
 
-from ._circuitpython import ChipObject, PinArgument, designate as _designate, gp_pin
+from ._circuitpython import ChipObject, PinArgument, gp_pin
 from .board import ADC_DESIGNATION, DAC_DESIGNATION
-from .chip import DEFAULT_PID, DEFAULT_VID, Chip, LibraryArgument
+from .chip import DEFAULT_PID, DEFAULT_VID, Chip, LibraryArgument, _integer_in
 from .errors import ArgumentError
 
 #: The supply voltage that reference 0 stands for, unless an object is told another.
@@ -57,15 +57,8 @@ class AnalogIn(ChipObject):
         if self._pin.adc_channel is None:
             raise ArgumentError(f"{self._pin.name} has no ADC input (GP1, GP2 and GP3 have)", function="AnalogIn")
         self._supply = SUPPLY_VOLTAGE if supply_voltage is None else float(supply_voltage)
-        opened = self._attach(chip, index, serial, vid, pid, library)
-        try:
-            _designate(opened, self._pin, ADC_DESIGNATION, "AnalogIn", allowed=designate, what="ADC input")
-        except BaseException:
-            self.deinit()
-            raise
-
-    def __repr__(self) -> str:
-        return f"<kelvane.analogio.AnalogIn {self._pin!r}>"
+        self._claim(ADC_DESIGNATION, "AnalogIn", "ADC input", allowed=designate, chip=chip, index=index, serial=serial,
+                    vid=vid, pid=pid, library=library)
 
     @property
     def value(self) -> int:
@@ -101,18 +94,11 @@ class AnalogOut(ChipObject):
         self._pin = gp_pin(pin, "AnalogOut")
         if not self._pin.dac:
             raise ArgumentError(f"{self._pin.name} has no DAC output (GP2 has)", function="AnalogOut")
-        opened = self._attach(chip, index, serial, vid, pid, library)
-        try:
-            _designate(opened, self._pin, DAC_DESIGNATION, "AnalogOut", allowed=designate, what="DAC output")
-        except BaseException:
-            self.deinit()
-            raise
-
-    def __repr__(self) -> str:
-        return f"<kelvane.analogio.AnalogOut {self._pin!r}>"
+        self._claim(DAC_DESIGNATION, "AnalogOut", "DAC output", allowed=designate, chip=chip, index=index,
+                    serial=serial, vid=vid, pid=pid, library=library)
 
     def _set_value(self, value: int) -> None:
-        if isinstance(value, bool) or not isinstance(value, int) or not 0 <= value <= 65535:
+        if not _integer_in(value, 0, 65535):
             raise ArgumentError(f"value must be 0 to 65535, not {value!r}", function="AnalogOut.value")
         self.chip.set_dac_value(value >> 11)
 

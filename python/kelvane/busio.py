@@ -29,7 +29,7 @@ from typing import Any, List, Optional
 
 from ._circuitpython import ChipObject
 from .board import SCL, SDA, Pin
-from .chip import DEFAULT_PID, DEFAULT_VID, MAX_TRANSFER, Chip, LibraryArgument
+from .chip import DEFAULT_PID, DEFAULT_VID, MAX_TRANSFER, Chip, LibraryArgument, _integer_in, _is_integer
 from .errors import ArgumentError, NackError
 
 #: Slowest and fastest bus speed in bit/s (the chip's clock divider must fit a byte).
@@ -62,8 +62,7 @@ class I2C(ChipObject):
         if scl not in (None, SCL) or sda not in (None, SDA):
             raise ArgumentError(f"the chip's I2C bus has fixed pins: scl must be board.SCL or None, sda board.SDA "
                                 f"or None, not {scl!r}, {sda!r}", function="I2C")
-        if isinstance(frequency, bool) or not isinstance(frequency, int) or \
-                not MIN_FREQUENCY <= frequency <= MAX_FREQUENCY:
+        if not _integer_in(frequency, MIN_FREQUENCY, MAX_FREQUENCY):
             raise ArgumentError(f"frequency must be {MIN_FREQUENCY} to {MAX_FREQUENCY} bit/s, not {frequency!r}",
                                 function="I2C")
         self._frequency = frequency
@@ -163,7 +162,7 @@ def _slice(buffer: Any, start: int, end: Optional[int], function: str, writable:
     if writable and view.readonly:
         raise TypeError(f"{function}: the buffer to read into is read-only")
     for name, value in (("start", start), ("end", end)):
-        if value is not None and (isinstance(value, bool) or not isinstance(value, int)):
+        if value is not None and not _is_integer(value):
             raise TypeError(f"{function}: {name} must be an integer, not {value!r}")
     part = view[start:end]
     if len(part) > MAX_TRANSFER:

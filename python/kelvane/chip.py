@@ -11,7 +11,7 @@ import os
 import sys
 import time
 from types import TracebackType
-from typing import Iterable, List, NamedTuple, Optional, Sequence, Tuple, Type, Union
+from typing import Iterable, List, NamedTuple, Optional, Sequence, Tuple, Type, Union, cast
 
 from .errors import ArgumentError, DeviceNotFoundError, KelvaneError, error_for
 from .library import Library, PathLike, resolve_library
@@ -91,12 +91,22 @@ class PinConfiguration(NamedTuple):
 # ---- argument checks ----------------------------------------------------------
 
 
+def _is_integer(value: object) -> bool:
+    """True for an int that is not a bool (Python counts True and False as ints)."""
+    return isinstance(value, int) and not isinstance(value, bool)
+
+
+def _integer_in(value: object, low: int, high: int) -> bool:
+    """True for an integer (not a bool) from ``low`` to ``high``."""
+    return _is_integer(value) and low <= cast(int, value) <= high
+
+
 def _integer(name: str, value: object, low: int, high: int, function: str) -> int:
-    if isinstance(value, bool) or not isinstance(value, int):
+    if not _is_integer(value):
         raise ArgumentError(f"{name} must be an integer, not {value!r}", function=function)
-    if not low <= value <= high:
+    if not _integer_in(value, low, high):
         raise ArgumentError(f"{name} must be {low:#x} to {high:#x}, not {value:#x}", function=function)
-    return value
+    return cast(int, value)
 
 
 def _address(address: object, function: str) -> int:

@@ -21,7 +21,7 @@ raises ValueError.
 
 from typing import Optional
 
-from ._circuitpython import ChipObject, PinArgument, designate as _designate, gp_pin
+from ._circuitpython import ChipObject, PinArgument, gp_pin
 from .board import GPIO_DESIGNATION, Pin
 from .chip import DEFAULT_PID, DEFAULT_VID, Chip, Direction as _ChipDirection, LibraryArgument
 from .errors import ArgumentError
@@ -74,15 +74,8 @@ class DigitalInOut(ChipObject):
                  serial: Optional[str] = None, vid: int = DEFAULT_VID, pid: int = DEFAULT_PID,
                  library: LibraryArgument = None) -> None:
         self._pin = gp_pin(pin, "DigitalInOut")
-        opened = self._attach(chip, index, serial, vid, pid, library)
-        try:
-            _designate(opened, self._pin, GPIO_DESIGNATION, "DigitalInOut", allowed=designate, what="GPIO")
-        except BaseException:
-            self.deinit()
-            raise
-
-    def __repr__(self) -> str:
-        return f"<kelvane.digitalio.DigitalInOut {self._pin!r}>"
+        self._claim(GPIO_DESIGNATION, "DigitalInOut", "GPIO", allowed=designate, chip=chip, index=index, serial=serial,
+                    vid=vid, pid=pid, library=library)
 
     @property
     def pin(self) -> Pin:

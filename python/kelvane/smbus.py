@@ -14,7 +14,8 @@ from types import TracebackType
 from typing import Any, Iterator, List, NamedTuple, Optional, Sequence, Type, Union
 
 from . import chip as _chip
-from .chip import DEFAULT_PID, DEFAULT_SPEED, DEFAULT_VID, MAX_TRANSFER, Chip, LibraryArgument
+from .chip import (DEFAULT_PID, DEFAULT_SPEED, DEFAULT_VID, MAX_TRANSFER, Chip, LibraryArgument, _integer_in,
+                   _is_integer)
 from .errors import ArgumentError, KelvaneError, PecError, TransferError, UnsupportedError
 
 #: Longest block of the block calls, as SMBus defines it.
@@ -105,7 +106,7 @@ class i2c_msg(ctypes.Structure):  # noqa: N801 - the name SMBus code uses
     @staticmethod
     def read(address: int, length: int) -> "i2c_msg":
         """A read of ``length`` bytes (0 to 65,535) from 7-bit ``address``."""
-        if isinstance(length, bool) or not isinstance(length, int) or not 0 <= length <= MAX_TRANSFER:
+        if not _integer_in(length, 0, MAX_TRANSFER):
             raise ArgumentError(f"length must be 0 to {MAX_TRANSFER}, not {length!r}", function="i2c_msg.read")
         # The message keeps its buffer alive (ctypes keeps what a field is given).
         return i2c_msg(addr=address, flags=I2C_M_RD, len=length, buf=ctypes.create_string_buffer(length))
@@ -166,7 +167,7 @@ class SMBus:
             chip, owns = bus, False
         elif isinstance(bus, str):
             chip, owns = self._open_chip(serial=bus), True
-        elif isinstance(bus, int) and not isinstance(bus, bool):
+        elif _is_integer(bus):
             chip, owns = self._open_chip(index=bus), True
         else:
             raise TypeError(f"bus must be a chip index, a serial number or a kelvane.Chip, not {bus!r}")
@@ -255,7 +256,7 @@ class SMBus:
 
     def write_word_data(self, i2c_addr: int, register: int, value: int, force: Optional[bool] = None) -> None:
         """Write word: two bytes to ``register``, low byte first."""
-        if isinstance(value, bool) or not isinstance(value, int) or not 0 <= value <= 0xFFFF:
+        if not _integer_in(value, 0, 0xFFFF):
             raise ArgumentError(f"value must be 0 to 0xFFFF, not {value!r}", function="write_word_data")
         self._write(i2c_addr, bytes([_byte("register", register, "write_word_data")]) + value.to_bytes(2, "little"))
 
@@ -391,19 +392,19 @@ def _describe(messages: Sequence[Any]) -> str:
 
 
 def _address_byte(address: int) -> int:
-    if isinstance(address, bool) or not isinstance(address, int) or not 0 <= address <= 0x7F:
+    if not _integer_in(address, 0, 0x7F):
         raise ArgumentError(f"address must be 0x00 to 0x7f, not {address!r}", function="SMBus")
     return address << 1
 
 
 def _byte(name: str, value: int, function: str) -> int:
-    if isinstance(value, bool) or not isinstance(value, int) or not 0 <= value <= 0xFF:
+    if not _integer_in(value, 0, 0xFF):
         raise ArgumentError(f"{name} must be 0 to 0xFF, not {value!r}", function=function)
     return value
 
 
 def _length(length: int, function: str, low: int = 0) -> int:
-    if isinstance(length, bool) or not isinstance(length, int) or not low <= length <= BLOCK_MAX:
+    if not _integer_in(length, low, BLOCK_MAX):
         raise ArgumentError(f"length must be {low} to {BLOCK_MAX}, not {length!r}", function=function)
     return length
 

@@ -80,6 +80,14 @@ def test_byte_calls_quick_command_and_block_calls(bench):
         assert bus.read_block_data(0x0B, 0x30) == [9, 8]
         assert bus.read_block_data(0x0B, 0x40) == []
 
+        # A count byte of 32 is the longest block; 33 breaks the protocol.
+        bus.write_byte_data(0x0B, 0x02, 0x20)
+        assert bus.read_block_data(0x0B, 0x02) == [0] * 13 + [3, 0xAA, 0xBB, 0xCC, 0xDD] + [0] * 14
+        bus.write_byte_data(0x0B, 0x02, 0x21)
+        with pytest.raises(kelvane.TransferError) as raised:
+            bus.read_block_data(0x0B, 0x02)
+        assert raised.value.errno == errno.EPROTO
+
 
 def test_pec_on_every_transfer_that_carries_it(bench):
     library = bench("""

@@ -106,6 +106,8 @@ public:
     }
 
     void FailOpens(bool fail = true) { failOpens_ = fail; }
+    // Only the opens for reading fail.
+    void FailReadOpens(bool fail = true) { failReadOpens_ = fail; }
 
     // Every later open for reading finds this input report waiting, as if
     // the device had sent it before the node was opened.
@@ -262,7 +264,7 @@ private:
     // Behaves as open(2) of a node would for the flags that matter here.
     int OpenNode(const std::string& nodePath, int flags) {
         const std::lock_guard<std::mutex> lock(mutex_);
-        if (failOpens_) {
+        if (failOpens_ || (failReadOpens_ && (flags & O_ACCMODE) == O_RDONLY)) {
             errno = ENOENT;
             return -1;
         }
@@ -283,6 +285,7 @@ private:
     std::string root_;
     unsigned instance_ = 0;
     bool failOpens_ = false;
+    bool failReadOpens_ = false;
     std::vector<unsigned char> queueOnReadOpen_;
     // Guards opens_ against the responder thread, and requests_.
     std::mutex mutex_;

@@ -263,5 +263,23 @@ TEST_F(LibraryOverHidraw, FailedOpenShowsAtTheFirstTransferAndTheNextOneOpensAga
     EXPECT_EQ(fake_.Opens().size(), 2u);
 }
 
+// A chip whose write node opened and whose read node did not keeps the
+// write handle: the next scan opens only what is missing.
+TEST_F(LibraryOverHidraw, HalfOpenedChipIsCompletedByTheNextScan) {
+    fake_.AddHidNode("hidraw3", kChipId, kPhys);
+    fake_.Respond(ChipAnswer);
+    fake_.FailReadOpens();
+    EXPECT_EQ(GetConnectionStatus(), 1);
+    ASSERT_EQ(fake_.Opens().size(), 1u);
+    EXPECT_EQ(fake_.Opens()[0].flags & O_ACCMODE, O_WRONLY);
+
+    fake_.FailReadOpens(false);
+    EXPECT_EQ(GetConnectionStatus(), 1);
+    ASSERT_EQ(fake_.Opens().size(), 2u);
+    EXPECT_EQ(fake_.Opens()[1].flags & O_ACCMODE, O_RDONLY);
+    EXPECT_EQ(GetSclLineValue(), 0x01);
+    EXPECT_EQ(fake_.Opens().size(), 2u);
+}
+
 }  // namespace
 }  // namespace kelvane::testing

@@ -212,5 +212,19 @@ TEST_F(BusProcessTest, TransferRunsWhatTheChipCanAndRefusesTheRest) {
     ExpectFailure(Run({"transfer", "x2@0x50"}), kUsage, "no descriptor");
 }
 
+// A chip that stops answering ends a scan or a dump at once, naming the
+// probe or register; a slave's silence, by contrast, is a grid cell.
+TEST_F(BusProcessTest, AChipThatStopsAnsweringEndsTheRun) {
+    WriteBench("state=\nchip\n  eeprom addr7=50\n  fault kind=no-answer skip=30\n");
+    const ProgramRun detect = Run({"detect"});
+    ExpectFailure(detect, kFailed, "detect: write probe at 0x11: Kelvane read failed (-5)");
+    EXPECT_EQ(detect.out, "");
+    const ProgramRun dump = Run({"--json", "dump", "0x50"});
+    ExpectFailure(dump, kFailed, "dump: read of register 0x05 at 0x50: Kelvane read failed (-5)");
+    const nlohmann::json document = nlohmann::json::parse(dump.out, nullptr, false);
+    EXPECT_EQ(document["error"]["code"], -5);
+    EXPECT_FALSE(document.contains("values"));
+}
+
 }  // namespace
 }  // namespace kelvane::testing
