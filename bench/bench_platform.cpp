@@ -12,7 +12,6 @@
 namespace kelvane::bench {
 
 platform::DeviceHandle BenchPlatform::Open(std::string_view path, platform::OpenMode mode) {
-    ++opens_;
     clock_.AdvanceMs(openCostMs_);
     return SimPlatform::Open(path, mode);
 }

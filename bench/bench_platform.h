@@ -1,7 +1,7 @@
 // The benchmark's platform: the virtual bench of SimPlatform, whose pauses
 // either only advance the virtual clock (skipped) or also really sleep, whose
-// opens may cost virtual time, and which counts the reports written, the
-// opens and the pause time asked for.
+// opens may cost virtual time, and which counts the reports written and the
+// pause time asked for (SimPlatform counts the opens).
 #pragma once
 
 #include <cstdint>
@@ -31,7 +31,6 @@ public:
     void SleepMs(std::uint32_t milliseconds) override;
 
     std::uint64_t Writes() const { return writes_; }
-    std::uint64_t Opens() const { return opens_; }
     std::uint64_t PrescribedMs() const { return prescribedMs_; }
 
 private:
@@ -39,7 +38,6 @@ private:
     Sleeping sleeping_;
     std::uint32_t openCostMs_ = 0;
     std::uint64_t writes_ = 0;
-    std::uint64_t opens_ = 0;
     std::uint64_t prescribedMs_ = 0;
 };
 

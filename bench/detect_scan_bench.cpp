@@ -6,8 +6,6 @@
 // report exchange on the USB (reports/scan of them).
 #include <benchmark/benchmark.h>
 
-#include <cstring>
-
 #include "bench_platform.h"
 #include "bus/probe.h"
 #include "common/library.h"
@@ -15,24 +13,19 @@
 namespace kelvane::bench {
 namespace {
 
-// The program's entry points, linked in here rather than loaded.
-dynload::AnyEntryPoint LinkedEntryPoint(const char* name) {
-#define KELVANE_LINKED_ENTRY_POINT(entry)                          \
-    if (std::strcmp(name, #entry) == 0) {                          \
-        return reinterpret_cast<dynload::AnyEntryPoint>(&::entry); \
-    }
+// The library's exports linked in here, bound as the program binds them
+// from the loaded file.
+tool::Library LinkedLibrary() {
+    tool::Library library;
+#define KELVANE_LINKED_ENTRY_POINT(name) library.name = &::name;
     KELVANE_TOOL_ENTRY_POINTS(KELVANE_LINKED_ENTRY_POINT)
 #undef KELVANE_LINKED_ENTRY_POINT
-    return nullptr;
+    return library;
 }
 
 void BM_DetectScan(benchmark::State& state) {
     BenchSetup setup(Sleeping::kSkipped);
-    tool::Library library;
-    if (tool::BindEntryPoints(LinkedEntryPoint, library) != nullptr) {
-        state.SkipWithError("an entry point is missing");
-        return;
-    }
+    const tool::Library library = LinkedLibrary();
     const auto speed = static_cast<unsigned>(state.range(0));
     const std::uint64_t writesBefore = setup.Platform().Writes();
     const std::uint64_t pausedBefore = setup.Platform().PrescribedMs();

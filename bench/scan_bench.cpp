@@ -44,7 +44,7 @@ public:
     ChipRack(const ChipRack&) = delete;
     ChipRack& operator=(const ChipRack&) = delete;
 
-    std::uint64_t Opens() const { return platform_.Opens(); }
+    std::uint64_t Opens() const { return static_cast<std::uint64_t>(platform_.OpenCount()); }
     std::uint64_t Scans() const { return static_cast<std::uint64_t>(platform_.EnumerationCount()); }
     std::uint64_t VirtualMs() const { return bench_.Clock().NowMs(); }
 

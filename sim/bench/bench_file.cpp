@@ -1,11 +1,12 @@
 #include "bench/bench_file.h"
 
-#include <fstream>
+#include <algorithm>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "bench/text_file.h"
 
 namespace kelvane::sim {
 namespace {
@@ -23,21 +24,6 @@ std::string_view Trim(std::string_view text) {
     }
     const std::size_t last = text.find_last_not_of(" \t\r");
     return text.substr(first, last - first + 1);
-}
-
-std::vector<std::string_view> Words(std::string_view line) {
-    std::vector<std::string_view> words;
-    std::size_t at = 0;
-    while (at < line.size()) {
-        const std::size_t start = line.find_first_not_of(" \t", at);
-        if (start == std::string_view::npos) {
-            break;
-        }
-        const std::size_t end = std::min(line.find_first_of(" \t", start), line.size());
-        words.push_back(line.substr(start, end - start));
-        at = end;
-    }
-    return words;
 }
 
 // key=value words after the keyword; nullopt for a word without "=" or with
@@ -208,7 +194,7 @@ public:
         if (PathLine(line, "state", bench_.stateFile) || PathLine(line, "plug", bench_.plugFile)) {
             return true;
         }
-        const std::vector<std::string_view> words = Words(line);
+        const std::vector<std::string_view> words = Words(line, " \t");
         const std::string_view keyword = words[0];
         if (keyword == "chip") {
             return Chip(words);
@@ -412,16 +398,11 @@ std::optional<BenchDescription> ParseBenchFile(std::string_view text) {
 }
 
 BenchDescription LoadBenchFile(const char* path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    std::string text;
+    if (!ReadWholeFile(path, text)) {
         return EmptyBenchDescription();
     }
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (file.bad()) {
-        return EmptyBenchDescription();
-    }
-    return ParseBenchFile(text.str()).value_or(EmptyBenchDescription());
+    return ParseBenchFile(text).value_or(EmptyBenchDescription());
 }
 
 }  // namespace kelvane::sim

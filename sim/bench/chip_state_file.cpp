@@ -11,9 +11,9 @@
 #include <fstream>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <vector>
 
+#include "bench/text_file.h"
 #include "slaves/eeprom_slave.h"
 #include "slaves/smbus_device.h"
 
@@ -380,8 +380,8 @@ void ApplyChip(const ChipState& state, Chip& chip) {
     config.runtime = state.runtime;
     config.runtime.inputLevels = inputLevels;
     // The runtime settings hold the identifiers loaded at the chip's last
-    // power-up: a chip reset with new ones keeps them in the next run.
-    chip.SetUsbIdentity(state.runtime.settings.vendorId, state.runtime.settings.productId);
+    // power-up, which the chip enumerates with: a chip reset with new ones
+    // keeps them in the next run.
     ApplyDevices(state.devices, chip);
 }
 
@@ -459,13 +459,8 @@ bool SaveChipState(const std::string& path, Bench& bench, const BenchDescription
 }
 
 bool LoadChipState(const std::string& path, Bench& bench, const BenchDescription& description) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return false;
-    }
-    std::ostringstream text;
-    text << file.rdbuf();
-    return !file.bad() && ApplyChipStateText(text.str(), bench, description);
+    std::string text;
+    return ReadWholeFile(path, text) && ApplyChipStateText(text, bench, description);
 }
 
 }  // namespace kelvane::sim

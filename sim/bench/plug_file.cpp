@@ -1,15 +1,18 @@
 #include "bench/plug_file.h"
 
 #include <algorithm>
-#include <fstream>
 #include <limits>
 #include <set>
-#include <sstream>
+#include <utility>
+
+#include "bench/text_file.h"
 
 namespace kelvane::sim {
 namespace {
 
 constexpr std::size_t kMaxPortName = 16;
+// A larger plug file is malformed.
+constexpr std::size_t kMaxPlugFileBytes = 64 * 1024;
 constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
 
 // "-" alone stands for no port.
@@ -17,32 +20,6 @@ bool IsPortName(std::string_view name) {
     return !name.empty() && name != "-" && name.size() <= kMaxPortName && std::all_of(name.begin(), name.end(), [](char c) {
         return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' || c == '_';
     });
-}
-
-std::vector<std::string_view> Words(std::string_view line) {
-    std::vector<std::string_view> words;
-    std::size_t at = 0;
-    while (at < line.size()) {
-        const std::size_t start = line.find_first_not_of(" \t\r", at);
-        if (start == std::string_view::npos) {
-            break;
-        }
-        const std::size_t end = std::min(line.find_first_of(" \t\r", start), line.size());
-        words.push_back(line.substr(start, end - start));
-        at = end;
-    }
-    return words;
-}
-
-// The file's text; empty when there is no file (every chip in its own port).
-std::string ReadText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return {};
-    }
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 }  // namespace
@@ -53,7 +30,7 @@ std::optional<PlugWiring> ParsePlugFile(std::string_view text) {
         const std::size_t end = std::min(text.find('\n'), text.size());
         const std::string_view line = text.substr(0, std::min(text.find('#'), end));
         text.remove_prefix(std::min(end + 1, text.size()));
-        const std::vector<std::string_view> words = Words(line);
+        const std::vector<std::string_view> words = Words(line, " \t\r");
         if (words.empty()) {
             continue;
         }
@@ -139,14 +116,22 @@ void PlugFilePlatform::Reload() {
     if (plugFile_.empty()) {
         return;
     }
-    std::string text = ReadText(plugFile_);
-    if (text != appliedText_) {
+    // No file is an empty one: every chip in its own port.
+    const FileRead read = ReadRegularFile(plugFile_, kMaxPlugFileBytes, readText_);
+    if (read == FileRead::kRefused) {
+        // Not a regular file, or too large: malformed, it changes nothing.
+        // Whatever text comes next is applied.
+        textApplied_ = false;
+        return;
+    }
+    if (!textApplied_ || readText_ != appliedText_) {
         // A malformed file or an impossible wiring changes nothing; it is
         // tried again once its text changes.
-        if (const std::optional<PlugWiring> wiring = ParsePlugFile(text)) {
+        if (const std::optional<PlugWiring> wiring = ParsePlugFile(readText_)) {
             Apply(*wiring);
         }
-        appliedText_ = std::move(text);
+        appliedText_ = readText_;
+        textApplied_ = true;
     }
 }
 
@@ -159,11 +144,18 @@ platform::TransferStatus PlugFilePlatform::Write(platform::DeviceHandle handle, 
 std::vector<platform::HidInterface> PlugFilePlatform::EnumerateInterfaces() {
     Reload();
     std::vector<platform::HidInterface> interfaces = SimPlatform::EnumerateInterfaces();
-    if (!portOrder_.empty()) {
-        std::stable_sort(interfaces.begin(), interfaces.end(),
-                         [this](const platform::HidInterface& a, const platform::HidInterface& b) {
-                             return PositionOf(a.path.value_or("")) < PositionOf(b.path.value_or(""));
-                         });
+    if (portOrder_.empty()) {
+        return interfaces;
+    }
+    std::vector<std::pair<std::size_t, platform::HidInterface>> placed;
+    placed.reserve(interfaces.size());
+    for (platform::HidInterface& interface : interfaces) {
+        placed.emplace_back(PositionOf(interface.path.value_or("")), std::move(interface));
+    }
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        interfaces[i] = std::move(placed[i].second);
     }
     return interfaces;
 }

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -56,13 +57,19 @@ public:
 
 private:
     // Applies the plug file when its text has changed since it was last
-    // read. No file is an empty one: every chip in its own port.
+    // read. No file is an empty one: every chip in its own port. Anything
+    // but a regular file of at most 64 KiB is malformed; it is not opened
+    // (a FIFO would block) or not read past that size.
     void Reload();
     std::size_t PositionOf(const std::string& path) const;
 
     Bench& bench_;
-    std::string plugFile_;
-    std::optional<std::string> appliedText_;
+    std::filesystem::path plugFile_;
+    // The text last applied; none yet, or a refused file since.
+    std::string appliedText_;
+    bool textApplied_ = false;
+    // The text of the last read, kept to be read into again.
+    std::string readText_;
     // Where each bench port's chip sits now (nullopt: unplugged); only the
     // bench ports that hold a chip.
     std::map<std::string, std::optional<std::string>, std::less<>> placement_;

@@ -44,21 +44,18 @@ DeviceHandle SimPlatform::Open(std::string_view path, OpenMode mode) {
 }
 
 bool SimPlatform::StillReaches(DeviceHandle handle) {
-    if (handle < 0 || static_cast<std::size_t>(handle) >= handles_.size()) {
-        return false;
-    }
-    const HandleRecord& record = handles_[static_cast<std::size_t>(handle)];
-    const Port& port = bench_.Ports()[record.port];
-    return record.open && port.generation == record.generation && port.chip != nullptr && bench_.Present(port);
+    bool gone = false;
+    const Port* port = PortOf(handle, std::nullopt, gone);
+    return port != nullptr && !gone && bench_.Present(*port);
 }
 
-Port* SimPlatform::PortOf(DeviceHandle handle, OpenMode mode, bool& gone) {
+Port* SimPlatform::PortOf(DeviceHandle handle, std::optional<OpenMode> mode, bool& gone) {
     gone = false;
     if (handle < 0 || static_cast<std::size_t>(handle) >= handles_.size()) {
         return nullptr;
     }
     const HandleRecord& record = handles_[static_cast<std::size_t>(handle)];
-    if (!record.open || record.mode != mode) {
+    if (!record.open || (mode && record.mode != *mode)) {
         return nullptr;
     }
     Port& port = bench_.Ports()[record.port];

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "bench/bench.h"
@@ -59,10 +60,10 @@ private:
         bool open = false;
     };
 
-    // The port behind an open handle of the given mode, or null when the
-    // handle is unknown or of the other mode; gone is set when the device
-    // the handle was opened on is no longer there.
-    Port* PortOf(platform::DeviceHandle handle, platform::OpenMode mode, bool& gone);
+    // The port behind an open handle of the given mode (of either mode
+    // without one), or null when the handle is unknown or of the other mode;
+    // gone is set when the device the handle was opened on is no longer there.
+    Port* PortOf(platform::DeviceHandle handle, std::optional<platform::OpenMode> mode, bool& gone);
 
     Bench& bench_;
     std::vector<HandleRecord> handles_;

@@ -19,7 +19,7 @@ bool IsResetRequest(const Report& request) {
 }  // namespace
 
 Chip::Chip(std::uint16_t vendorId, std::uint16_t productId)
-    : vendorId_(vendorId), productId_(productId), configuration_(vendorId, productId) {}
+    : configuration_(vendorId, productId) {}
 
 void Chip::Record(std::uint64_t atUs, std::uint8_t reportNumber, const Report& request) {
     if (recording_) {
@@ -87,8 +87,6 @@ void Chip::HandleStatus(const Report& request, Report& response, std::uint64_t n
 void Chip::PowerUp() {
     engine_.Reset();
     configuration_.PowerUp();
-    vendorId_ = configuration_.flash.settings.vendorId;
-    productId_ = configuration_.flash.settings.productId;
 }
 
 }  // namespace kelvane::sim

@@ -25,8 +25,10 @@ public:
 
     Chip(std::uint16_t vendorId, std::uint16_t productId);
 
-    std::uint16_t VendorId() const { return vendorId_; }
-    std::uint16_t ProductId() const { return productId_; }
+    // The USB identifiers the chip enumerates with: those of its runtime
+    // settings, loaded from flash at its last power-up.
+    std::uint16_t VendorId() const { return configuration_.runtime.settings.vendorId; }
+    std::uint16_t ProductId() const { return configuration_.runtime.settings.productId; }
 
     // Handles one request at a virtual time. kResponse fills the response;
     // kReset asks the bench to take the chip off the bus and back.
@@ -36,12 +38,6 @@ public:
     // reload from flash, and the chip comes back with the USB identifiers
     // stored there.
     void PowerUp();
-    // The USB identifiers the chip enumerates with, as it took them at its
-    // last power-up (the state of an earlier run).
-    void SetUsbIdentity(std::uint16_t vendorId, std::uint16_t productId) {
-        vendorId_ = vendorId;
-        productId_ = productId;
-    }
 
     FaultInjector& Faults() { return faults_; }
     I2cEngine& Engine() { return engine_; }
@@ -64,8 +60,6 @@ public:
 private:
     void HandleStatus(const Report& request, Report& response, std::uint64_t nowUs);
 
-    std::uint16_t vendorId_;
-    std::uint16_t productId_;
     I2cEngine engine_;
     FaultInjector faults_;
     ChipConfiguration configuration_;

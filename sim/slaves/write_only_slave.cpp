@@ -3,18 +3,10 @@
 namespace kelvane::sim {
 
 bool WriteOnlySlave::Start(std::uint8_t addressByte) {
-    if ((addressByte & 0x01) != 0) {
-        return false;
-    }
-    lastWrite_.clear();
-    ++writes_;
-    return true;
+    return (addressByte & 0x01) == 0;
 }
 
-bool WriteOnlySlave::Write(std::uint8_t byte) {
-    if (lastWrite_.size() < kKeptBytes) {
-        lastWrite_.push_back(byte);
-    }
+bool WriteOnlySlave::Write(std::uint8_t /*byte*/) {
     return true;
 }
 

@@ -3,6 +3,10 @@
 // session reads the plug file that its bench file names.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -118,6 +122,36 @@ TEST_F(PlugFileSession, AWiringThatCannotBeChangesNothing) {
         Plug(impossible);
         EXPECT_EQ(Chips(), moved) << impossible;
     }
+}
+
+// Only a regular file of at most 64 KiB is read; anything else is malformed
+// and changes nothing, where no file at all would bring every chip home.
+TEST_F(PlugFileSession, APlugFileThatIsNoSmallRegularFileChangesNothing) {
+    Plug("1 5\n");
+    const std::vector<std::string> moved{At("2", "B"), At("5", "A")};
+    ASSERT_EQ(Chips(), moved);
+    const std::string comment = "#" + std::string(1022, '.') + "\n";
+    std::string home;
+    for (int i = 0; i < 63; ++i) {
+        home += comment;
+    }
+    home += "1 1\n";
+    Plug(home + std::string(64 * 1024 - home.size(), '\n'));  // just fits
+    EXPECT_EQ(Chips(), (std::vector{At("1", "A"), At("2", "B")}));
+    Plug("1 5\n");
+    ASSERT_EQ(Chips(), moved);
+    Plug(home + std::string(64 * 1024 - home.size() + 1, '\n'));  // one byte too many
+    EXPECT_EQ(Chips(), moved);
+    std::filesystem::remove(PlugFile());
+    std::filesystem::create_directory(PlugFile());
+    EXPECT_EQ(Chips(), moved);
+    std::filesystem::remove(PlugFile());
+#ifndef _WIN32
+    ASSERT_EQ(mkfifo(PlugFile().c_str(), 0600), 0);  // no writer: opening it would block
+    EXPECT_EQ(Chips(), moved);
+    std::filesystem::remove(PlugFile());
+#endif
+    EXPECT_EQ(Chips(), (std::vector{At("1", "A"), At("2", "B")}));
 }
 
 }  // namespace

@@ -26,6 +26,8 @@ constexpr std::int64_t kNsPerSecond = 1'000'000'000;
 // How long before the deadline the thread asks to be woken: more than the
 // usual wake-up lateness of a loaded Linux machine (45 to 95 us measured).
 constexpr std::int64_t kSpinMarginNs = 250'000;
+// Calls interrupted by a signal are retried, this many times at most.
+constexpr int kMaxInterruptions = 8;
 
 std::int64_t MonotonicNowNs() {
     timespec now{};
@@ -199,7 +201,6 @@ bool NodeStillThere(int fd) {
     if (fd < 0) {
         return false;
     }
-    constexpr int kMaxInterruptions = 8;
     for (int interruptions = 0; interruptions <= kMaxInterruptions; ++interruptions) {
         pollfd poller{fd, 0, 0};
         if (::poll(&poller, 1, 0) >= 0) {
@@ -217,7 +218,6 @@ void DiscardQueuedReports(int fd) {
         return;
     }
     // Interrupted calls are retried, but count against a bound of their own.
-    constexpr int kMaxInterruptions = 8;
     int interruptions = 0;
     std::array<std::uint8_t, kWireReportSize> scrap{};
     for (int discarded = 0; discarded < kKernelInputQueueReports;) {
