@@ -57,7 +57,8 @@ protected:
     }
 
     std::string PlugFile() const { return (folder_ / "plugs.txt").string(); }
-    void Plug(const std::string& text) const { std::ofstream(PlugFile(), std::ios::trunc) << text; }
+    // Written as bytes: the size tests count them, and the file takes LF or CR LF.
+    void Plug(const std::string& text) const { std::ofstream(PlugFile(), std::ios::binary | std::ios::trunc) << text; }
 
     // Path and serial number of every chip of a fresh scan, in table order.
     std::vector<std::string> Chips() {
