@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: a normal build (build/), a build
+# Builds everything and runs every test: a normal build (build/), its
+# hidraw library and programs on a real HID stack in a virtual machine
+# (scripts/test-real-hid.sh), a build
 # under AddressSanitizer and UndefinedBehaviorSanitizer (build-san/), the
 # Windows builds (build-win32/, build-win64/) with their tests under wine,
 # the Python wheels and source distribution (dist/, build-wheel/) with the
@@ -22,6 +24,8 @@ echo "== normal build =="
 run build
 echo "== installation, examples and packages =="
 bash scripts/test-install.sh build
+echo "== real HID stack: the hidraw library in a virtual machine (qemu) =="
+bash scripts/test-real-hid.sh build
 echo "== sanitizer build (ASan + UBSan) =="
 (
   export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
