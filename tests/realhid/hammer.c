@@ -37,12 +37,6 @@
 
 #include "kelvane.h"
 
-#ifndef KELVANE_E_CHIP_BUSY
-/* The result of a call that found the chip held by another program for
- * longer than the wait bound. */
-#define KELVANE_E_CHIP_BUSY (-28)
-#endif
-
 enum { kStringUnits = 31, kMaxCount = 100000, kShownWrong = 3 };
 
 static int64_t NowMs(void) {
