@@ -45,7 +45,14 @@ if ((${#missing[@]} + ${#missing_windows[@]} + ${#missing_vm[@]})); then
   if ((${#missing_windows[@]})) && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386
   fi
-  $sudo apt-get update -qq
+  # A mirror caught in the middle of a sync serves an index of the wrong
+  # size now and then: try again, and go on with what was fetched (an
+  # install that then lacks a package fails by itself).
+  for attempt in 1 2 3; do
+    $sudo apt-get update -qq && break
+    echo "apt-get update failed (attempt $attempt of 3)" >&2
+    sleep $((attempt * 10))
+  done
   if ((${#missing[@]})); then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
   fi
