@@ -12,9 +12,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
-# The Debian 11 root (scripts/debian11-root.sh) is made while the first
-# builds run, since much of that is waiting for downloads; the wheels' stage
-# waits for it, and makes it itself if this failed.
+# The Debian 11 root (scripts/debian11-root.sh, about a minute and a half)
+# is made while the first builds run, which hides its waits for downloads;
+# the wheels' stage waits for it, and makes it itself if this failed.
 mkdir -p build-debian11
 bash scripts/debian11-root.sh >build-debian11/make-root.log 2>&1 &
 root_maker=$!
