@@ -45,7 +45,7 @@ void Detect(BodyReader& body, CommandCall& call) {
         throw BadRequest("\"first\" and \"last\" go together");
     }
     if (first) {
-        args.insert(args.end(), {"--", Number(*first), Number(*last)});
+        args.insert(args.end(), {Number(*first), Number(*last)});
     }
 }
 
@@ -157,7 +157,6 @@ void Gpio(BodyReader& body, CommandCall& call) {
     if (level && direction != "out") {
         throw BadRequest("\"level\" goes with direction \"out\"");
     }
-    args.push_back("--");
     if (pin) {
         args.push_back(Number(*pin));
     }

@@ -1,9 +1,10 @@
 // The bodies of the API's subcommand calls, made into the subcommand's
 // arguments: each member has its type and range checked here (400 for a
 // body that does not fit), and the subcommand checks the arguments again as
-// it checks a command line. Numbers are written by the server; strings from
-// a body go after "--" or in an option's "--name=value" form, so that no
-// member can become an option of its own.
+// it checks a command line. Numbers are written by the server, words such
+// as modes and directions are taken from fixed lists, and free strings from
+// a body go after "--" (i2ctransfer's words) or in an option's
+// "--name=value" form, so that no member can become an option of its own.
 #pragma once
 
 #include <string>

@@ -29,7 +29,10 @@ const PinsTab = (() => {
         });
         if (pin.direction === "out") {
           level.title = "click to switch";
-          level.addEventListener("click", () => change({ pin: pin.pin, direction: "out", level: pin.level ? 0 : 1 }));
+          level.addEventListener("click", () => {
+            const now = pins[pin.pin];
+            change({ pin: pin.pin, direction: "out", level: now.level ? 0 : 1 });
+          });
         } else {
           level.disabled = true;
         }
@@ -52,10 +55,30 @@ const PinsTab = (() => {
     }
   }
 
+  // The table is made again when a pin's function or direction changed;
+  // levels alone change in place (so that a click is never lost on a
+  // button that was just replaced).
   function update(doc) {
-    if (doc && doc.pins && doc.pins.length === 4) {
-      pins = doc.pins;
+    if (!doc || !doc.pins) return;
+    const next = pins.length === 4 ? pins.map((p) => ({ ...p })) : [];
+    for (const pin of doc.pins) {
+      if (doc.pins.length === 4) next[pin.pin] = pin;
+      else if (next[pin.pin]) next[pin.pin] = pin;
+    }
+    if (next.length !== 4) return;
+    const same = pins.length === 4 && next.every((p, i) => p.gpio === pins[i].gpio &&
+      p.designation === pins[i].designation && p.direction === pins[i].direction);
+    pins = next;
+    if (!same) {
       render();
+      return;
+    }
+    for (const pin of pins) {
+      const button = document.getElementById("pin-" + pin.pin + "-level");
+      if (button && pin.gpio) {
+        button.textContent = String(pin.level);
+        button.classList.toggle("high", pin.level === 1);
+      }
     }
   }
 
