@@ -135,6 +135,9 @@ std::optional<std::string> BodyReader::String(const char* name, std::size_t maxB
     if (text.size() > maxBytes) {
         throw BadRequest(Named(name) + " must be at most " + std::to_string(maxBytes) + " bytes long");
     }
+    if (text.find('\0') != std::string::npos) {
+        throw BadRequest(Named(name) + " must not hold a NUL character");
+    }
     return text;
 }
 
@@ -164,8 +167,10 @@ std::optional<std::vector<std::string>> BodyReader::Strings(const char* name, st
     }
     std::vector<std::string> texts;
     for (const nlohmann::json& item : *value) {
-        if (!item.is_string() || item.get_ref<const std::string&>().size() > maxBytes) {
-            throw BadRequest(Named(name) + " must hold strings of at most " + std::to_string(maxBytes) + " bytes");
+        if (!item.is_string() || item.get_ref<const std::string&>().size() > maxBytes ||
+            item.get_ref<const std::string&>().find('\0') != std::string::npos) {
+            throw BadRequest(Named(name) + " must hold strings of at most " + std::to_string(maxBytes) +
+                             " bytes, without NUL");
         }
         texts.push_back(item.get<std::string>());
     }
