@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: a normal build (build/), a build
+# Builds everything and runs every test: a normal build (build/) with the
+# page tests of kelvane serve in headless Chromium, a build
 # under AddressSanitizer and UndefinedBehaviorSanitizer (build-san/), the
 # Windows builds (build-win32/, build-win64/) with their tests under wine,
 # the Python wheels and source distribution (dist/, build-wheel/) with the
@@ -20,6 +21,8 @@ run() {
 
 echo "== normal build =="
 run build
+echo "== the page of kelvane serve in headless Chromium =="
+bash scripts/test-page.sh build
 echo "== installation, examples and packages =="
 bash scripts/test-install.sh build
 echo "== sanitizer build (ASan + UBSan) =="
