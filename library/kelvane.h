@@ -5,10 +5,34 @@
  * chips, the 64-byte report protocol, I2C and SMBus transfers, settings,
  * GPIO, USB strings and flash protection.
  *
- * Usable from C and C++. Every export runs on the caller's thread and the
- * library keeps one process-wide state without locks: call the exports from
- * one thread at a time. Nothing is thrown across this interface; every
+ * Usable from C and C++. Nothing is thrown across this interface; every
  * failure comes back once, as a result code (see KelvaneResult below).
+ *
+ * Threads. Every export may be called from any thread. The library keeps one
+ * process-wide state (the identifiers, the table of chips, the selected
+ * chip, the remembered password) and runs one call at a time: a call made
+ * while another thread's call runs waits for it to end. Each call is whole,
+ * but a sequence of calls is not: the selection is the process's, so a
+ * thread that selects a chip (SelectDev, GetConnectionStatus) and then works
+ * with it must keep other threads from selecting another one in between.
+ *
+ * Programs. Several programs may use one chip at once. While a call works
+ * with a chip (from its first request to its return: a status query, a whole
+ * I2C or SMBus transfer with its pauses, a settings read-modify-write) it
+ * holds the chip's lock, which every program using this library honours: on
+ * Linux flock(LOCK_EX) on the chip's hidraw node, on Windows a named mutex
+ * derived from the chip's device path. The system releases the lock of a
+ * program that ends or dies; an abandoned Windows mutex counts as free.
+ * A call that finds the chip held waits for it at most 35,000 ms, a little
+ * more than a healthy chip needs for the longest transfer (65,535 bytes at
+ * 46,333 bit/s), then returns KELVANE_E_CHIP_BUSY (-28) without having
+ * sent anything. Waiters are not queued: a program that calls without pause
+ * can keep the chip from another one until that one's wait runs out. Other
+ * threads of the waiting program wait as long. Scans (GetConnectionStatus)
+ * take no chip lock. Reports that the chip sent to another program while it
+ * held the chip are dropped before each request, so no call takes another
+ * program's answer for its own. Programs that reach the chip without this
+ * library (raw hidraw access) are not held off.
  *
  * Transfer limits. Every report written to or read from the chip is bounded
  * by a 1000 ms wait. On Linux (hidraw) a read waits with poll() for at most
@@ -63,7 +87,9 @@ typedef char16_t KelvaneChar;
 
 /* Result codes. 0 is success; 1 to 255 is the chip's own status byte, passed
  * on unchanged by the commands that examine it; the negative codes are the
- * library's. */
+ * library's. Every export that sends a request to the chip may also return
+ * KELVANE_E_CHIP_BUSY (see "Programs" above), besides the codes listed with
+ * it. */
 enum KelvaneResult {
     KELVANE_SUCCESS = 0,
     KELVANE_E_SELECT_INDEX = -2,        /* SelectDev: index not below the device count */
@@ -89,6 +115,8 @@ enum KelvaneResult {
     KELVANE_E_COMMAND_FAILED = -25,     /* "Command failed": get-data status not 0 */
     KELVANE_E_NO_DATA = -26,            /* "Could not read data" */
     KELVANE_E_TOO_MUCH_DATA = -27,      /* "Received more data bytes than requested" */
+    KELVANE_E_CHIP_BUSY = -28,          /* another program held the chip for the whole wait
+                                           (35,000 ms); nothing was sent */
     KELVANE_E_ARGUMENT_1 = -201,        /* first argument out of range or missing */
     KELVANE_E_ARGUMENT_2 = -202,
     KELVANE_E_ARGUMENT_3 = -203,
@@ -349,7 +377,9 @@ KELVANE_API int KELVANE_CALL GetSdaLineValue(void);
  * transfer is bounded by its tries and budgets.
  *
  * Deadline of a transfer. Each of the four transfers is also given, from
- * the moment it is called, a time budget on the platform's monotonic clock:
+ * the moment it holds the chip (at once, unless another program holds it:
+ * see "Programs" at the top), a time budget on the platform's monotonic
+ * clock:
  *
  *     B = 3000 + N x (3 x D + 50) milliseconds, where
  *     D = 1,320,000 / speed, in integer division (the pause above), and
@@ -362,8 +392,8 @@ KELVANE_API int KELVANE_CALL GetSdaLineValue(void);
  * request with the cancel sub-command, whose answer is not looked at) and
  * returns -18 ("Timeout"); the next transfer starts afresh. The exchange
  * under way at B and the cancel take at most 1000 ms for each write and each
- * read, so the call returns within B + 4000 ms (on Linux, see the note on
- * writes at the top of this file). A healthy chip needs about N x (D + one
+ * read, so the call returns within B + 4000 ms of holding the chip (on
+ * Linux, see the note on writes at the top of this file). A healthy chip needs about N x (D + one
  * exchange): for 65,535 bytes at 46,333 bit/s (D = 28, N = 1093) about 33 s
  * with 2 ms exchanges, where B = 149,462 ms; at 400,000 bit/s (D = 3) about
  * 5.5 s, where B = 67,487 ms. A transfer of up to 60 bytes has B = 3050 +

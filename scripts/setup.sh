@@ -27,27 +27,47 @@ packages+=(pkg-config dpkg-dev file udev groff-base)
 # llvm-dlltool (llvm) makes the import library for Microsoft's linker, and
 # lld-link (lld) links the program built for the MSVC ABI that tests it.
 windows_packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine wine64 wine32:i386 llvm lld)
+# The real-HID stage (scripts/test-real-hid.sh): qemu to boot a small
+# virtual machine and a static busybox for its initramfs. Its kernel package
+# is downloaded by that script, not installed.
+vm_packages=(qemu-system-x86 busybox-static)
 missing=()
 missing_windows=()
+missing_vm=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 for p in "${windows_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing_windows+=("$p")
 done
-if ((${#missing[@]} + ${#missing_windows[@]})); then
-  echo "Installing: ${missing[*]} ${missing_windows[*]}"
+for p in "${vm_packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing_vm+=("$p")
+done
+if ((${#missing[@]} + ${#missing_windows[@]} + ${#missing_vm[@]})); then
+  echo "Installing: ${missing[*]} ${missing_windows[*]} ${missing_vm[*]}"
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   if ((${#missing_windows[@]})) && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386
   fi
-  $sudo apt-get update -qq
+  # A mirror caught in the middle of a sync serves an index of the wrong
+  # size now and then: try again, and go on with what was fetched (an
+  # install that then lacks a package fails by itself).
+  for attempt in 1 2 3; do
+    $sudo apt-get update -qq && break
+    echo "apt-get update failed (attempt $attempt of 3)" >&2
+    sleep $((attempt * 10))
+  done
   if ((${#missing[@]})); then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
   fi
   if ((${#missing_windows[@]})); then
     # Console programs only: none of wine's recommended desktop packages.
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing_windows[@]}"
+  fi
+  if ((${#missing_vm[@]})); then
+    # qemu for a serial console only: none of its recommended display and
+    # firmware packages.
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing_vm[@]}"
   fi
 fi

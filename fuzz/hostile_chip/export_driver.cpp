@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/call_lock.h"
 #include "hostile_chip/transfer_checks.h"
 #include "kelvane.h"
 #include "support/finding.h"
@@ -15,7 +16,8 @@ namespace {
 constexpr std::uint64_t kExchangeMs = 2 * HostilePlatform::kTransferLimitMs;
 
 // The results that every export talking to the chip may give.
-const std::vector<int> kChannel = {KELVANE_E_WRITE_FAILED, KELVANE_E_READ_FAILED, KELVANE_E_WRONG_ECHO};
+const std::vector<int> kChannel = {KELVANE_E_WRITE_FAILED, KELVANE_E_READ_FAILED, KELVANE_E_WRONG_ECHO,
+                                   KELVANE_E_CHIP_BUSY};
 
 std::vector<int> With(std::initializer_list<int> more) {
     std::vector<int> codes = kChannel;
@@ -78,7 +80,9 @@ void ExportDriver::Start() {
 }
 
 void ExportDriver::Check(const Limits& limits, long long result, std::uint64_t boundMs) {
-    const std::uint64_t elapsed = platform_.NowMs() - startMs_;
+    // A wait for the chip's lock (bounded by the library's wait limit) is
+    // not the call's own time.
+    const std::uint64_t elapsed = platform_.NowMs() - startMs_ - platform_.LockWaitedMs();
     const std::uint64_t scans = platform_.Enumerations() - startEnumerations_;
     // KELVANE_FUZZ_TRACE=1 shows each call when an input is run by hand.
     static const bool trace = std::getenv("KELVANE_FUZZ_TRACE") != nullptr;
@@ -114,6 +118,13 @@ void ExportDriver::Check(const Limits& limits, long long result, std::uint64_t b
         std::find(limits.lateArgumentCodes.begin(), limits.lateArgumentCodes.end(), result) ==
             limits.lateArgumentCodes.end()) {
         Finding("%s refused an argument with %lld after sending a report", limits.name, result);
+    }
+    if (platform_.LockHeld()) {
+        Finding("%s returned still holding the chip's lock", limits.name);
+    }
+    if (platform_.LockWaitedMs() > core::ChipWaitLimitMs()) {
+        Finding("%s waited %llu ms for the chip's lock", limits.name,
+                static_cast<unsigned long long>(platform_.LockWaitedMs()));
     }
     // Two handles per table entry at most.
     if (platform_.OpenHandleCount() > 2 * 64) {
@@ -527,7 +538,8 @@ void ExportDriver::Call(int which, ByteScript& in) {
         case 62: {
             const int result = ResetDevice();
             // The request is written and no answer read.
-            Check({"ResetDevice", 0, {KELVANE_E_WRITE_FAILED}, 1, true}, result, HostilePlatform::kTransferLimitMs);
+            Check({"ResetDevice", 0, {KELVANE_E_WRITE_FAILED, KELVANE_E_CHIP_BUSY}, 1, true}, result,
+                  HostilePlatform::kTransferLimitMs);
             break;
         }
         case 63:
@@ -569,7 +581,7 @@ void ExportDriver::Call(int which, ByteScript& in) {
             // Every transfer also ends with -18 when its deadline passes.
             std::vector<int> failures = {KELVANE_E_ARGUMENT_2, KELVANE_E_ARGUMENT_3, KELVANE_E_ARGUMENT_4,
                                          KELVANE_E_WRITE_FAILED, KELVANE_E_READ_FAILED, KELVANE_E_I2C_STATUS,
-                                         KELVANE_E_COPY, KELVANE_E_TIMEOUT};
+                                         KELVANE_E_COPY, KELVANE_E_TIMEOUT, KELVANE_E_CHIP_BUSY};
             switch (call.kind) {
                 case TransferKind::kI2cWrite:
                     name = "WriteI2cData";
@@ -601,7 +613,8 @@ void ExportDriver::Call(int which, ByteScript& in) {
             }
             // The data pointer is checked after the speed exchange.
             Check({name, 0, failures, -1, true, {KELVANE_E_ARGUMENT_2}}, result, TransferBoundMs(call));
-            CheckDeadlineKept(call, result, startMs_, platform_.Log());
+            // The transfer's deadline starts once it holds the chip.
+            CheckDeadlineKept(call, result, startMs_ + platform_.LockWaitedMs(), platform_.Log());
             if (!buffer.Intact()) {
                 Finding("%s wrote outside its %zu-byte buffer", name, size);
             }

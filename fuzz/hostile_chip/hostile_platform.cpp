@@ -29,6 +29,8 @@ void HostilePlatform::Begin(ByteScript& script) {
     devices_.clear();
     handles_.clear();
     log_.clear();
+    locked_ = platform::kInvalidHandle;
+    lockWaitedMs_ = 0;
     awaitingAnswer_ = false;
     lastRequest_.fill(0);
     repeat_ = Repeat{};
@@ -61,6 +63,13 @@ HostilePlatform::Handle& HostilePlatform::Checked(DeviceHandle handle, OpenMode 
 // Every handle in use was opened on the instance of its device that the last
 // scan listed: a scan that lists a device anew must not keep the handles of
 // the one before.
+void HostilePlatform::CheckLockHeld(const Handle& handle, const char* what) {
+    const Handle* lock = Find(locked_);
+    if (lock == nullptr || !lock->open || lock->device != handle.device) {
+        Finding("%s on a chip whose lock the library does not hold", what);
+    }
+}
+
 void HostilePlatform::CheckInstance(const Handle& handle, DeviceHandle value, const char* what) const {
     const Device& device = devices_[handle.device];
     if (device.listed && *device.listed != handle.generation) {
@@ -229,6 +238,7 @@ bool HostilePlatform::StillReaches(DeviceHandle handle) {
 TransferStatus HostilePlatform::Write(DeviceHandle handle, const platform::WireReport& report,
                                       std::uint32_t timeoutMs) {
     Handle& record = Checked(handle, OpenMode::kWrite, timeoutMs, "a write");
+    CheckLockHeld(record, "a write");
     if (report[0] != 0) {
         Finding("a report written with report number %u instead of 0", report[0]);
     }
@@ -326,6 +336,7 @@ void HostilePlatform::Deliver(platform::WireReport& wire, const Report& response
 
 TransferStatus HostilePlatform::Read(DeviceHandle handle, platform::WireReport& report, std::uint32_t timeoutMs) {
     Handle& record = Checked(handle, OpenMode::kRead, timeoutMs, "a read");
+    CheckLockHeld(record, "a read");
     if (Gone(record)) {
         return TransferStatus::kDeviceGone;
     }
@@ -401,6 +412,41 @@ void HostilePlatform::DiscardPendingReports(DeviceHandle handle) {
     record->pending.clear();
 }
 
+// Mostly granted at once; now and then after a wait within the bound, held
+// by another program for the whole wait, or refused.
+platform::LockStatus HostilePlatform::LockDevice(DeviceHandle handle, std::uint32_t waitMs) {
+    const Handle& record = Checked(handle, OpenMode::kWrite, 0, "a lock");
+    if (locked_ != platform::kInvalidHandle) {
+        Finding("a lock taken on handle %lld while handle %lld holds one", static_cast<long long>(handle),
+                static_cast<long long>(locked_));
+    }
+    const std::uint8_t outcome = script_->U8();
+    if (outcome < 0xE8 || Gone(record)) {
+        locked_ = handle;
+        return platform::LockStatus::kAcquired;
+    }
+    if (outcome < 0xF0) {
+        const std::uint64_t waited = std::min<std::uint64_t>((outcome - 0xE7) * 1000u, waitMs);
+        nowMs_ += waited;
+        lockWaitedMs_ += waited;
+        locked_ = handle;
+        return platform::LockStatus::kAcquired;
+    }
+    if (outcome < 0xF8) {
+        nowMs_ += waitMs;
+        lockWaitedMs_ += waitMs;
+        return platform::LockStatus::kBusy;
+    }
+    return platform::LockStatus::kFailed;
+}
+
+void HostilePlatform::UnlockDevice(DeviceHandle handle) {
+    if (handle != locked_) {
+        Finding("handle %lld unlocked, which holds no lock", static_cast<long long>(handle));
+    }
+    locked_ = platform::kInvalidHandle;
+}
+
 void HostilePlatform::Cancel(DeviceHandle handle) {
     const Handle* record = Find(handle);
     if (record == nullptr || !record->open) {
@@ -412,6 +458,9 @@ void HostilePlatform::Close(DeviceHandle handle) {
     Handle* record = Find(handle);
     if (record == nullptr || !record->open) {
         Finding("close of handle %lld, which is not open", static_cast<long long>(handle));
+    }
+    if (handle == locked_) {
+        Finding("handle %lld closed while it held the chip's lock", static_cast<long long>(handle));
     }
     record->open = false;
     record->pending.clear();

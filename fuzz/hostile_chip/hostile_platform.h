@@ -7,8 +7,14 @@
 // vanish and come back, and a chip that keeps giving one answer for
 // thousands of reads.
 //
+// Whether the chip's lock is granted at once, after a wait, or not at all
+// (another program held it for the whole wait; the lock could not be asked
+// for) comes from the input too.
+//
 // It also watches the library: a transfer on a handle that is not open in
-// its mode, a wait longer than 1000 ms, a report number other than 0, a
+// its mode, a transfer without the chip's lock on the device's write handle,
+// a lock taken twice, released when not held, or still held when a handle is
+// closed, a wait longer than 1000 ms, a report number other than 0, a
 // handle cancelled, closed, emptied or asked about when it is not open, and a
 // transfer on a handle of an earlier instance of a device than the last scan
 // listed (a handle kept across a re-enumeration) are findings.
@@ -56,6 +62,8 @@ public:
     platform::TransferStatus Read(platform::DeviceHandle handle, platform::WireReport& report,
                                   std::uint32_t timeoutMs) override;
     void DiscardPendingReports(platform::DeviceHandle readHandle) override;
+    platform::LockStatus LockDevice(platform::DeviceHandle handle, std::uint32_t waitMs) override;
+    void UnlockDevice(platform::DeviceHandle handle) override;
     void Cancel(platform::DeviceHandle handle) override;
     void Close(platform::DeviceHandle handle) override;
     void SleepMs(std::uint32_t milliseconds) override;
@@ -70,7 +78,14 @@ public:
     static std::uint64_t TotalResponses() { return totalResponses_; }
     // The exchanges since the last ClearLog, in order.
     const std::vector<LoggedExchange>& Log() const { return log_; }
-    void ClearLog() { log_.clear(); }
+    // Also forgets the time waited for locks.
+    void ClearLog() {
+        log_.clear();
+        lockWaitedMs_ = 0;
+    }
+    // Milliseconds spent waiting for the chip's lock since the last ClearLog.
+    std::uint64_t LockWaitedMs() const { return lockWaitedMs_; }
+    bool LockHeld() const { return locked_ != platform::kInvalidHandle; }
 
 private:
     struct Device {
@@ -104,6 +119,7 @@ private:
 
     Handle& Checked(platform::DeviceHandle handle, platform::OpenMode mode, std::uint32_t timeoutMs,
                     const char* what);
+    void CheckLockHeld(const Handle& handle, const char* what);
     Handle* Find(platform::DeviceHandle handle);
     void CheckInstance(const Handle& handle, platform::DeviceHandle value, const char* what) const;
     bool Gone(const Handle& handle) const;
@@ -126,6 +142,8 @@ private:
     bool awaitingAnswer_ = false;
     Repeat repeat_;
     std::vector<LoggedExchange> log_;
+    platform::DeviceHandle locked_ = platform::kInvalidHandle;
+    std::uint64_t lockWaitedMs_ = 0;
     static inline std::uint64_t totalResponses_ = 0;
 };
 

@@ -2,6 +2,7 @@
 // the access password that the library remembers for every flash settings
 // write of the process.
 #include "config/settings_exchanges.h"
+#include "core/call_lock.h"
 #include "core/library_state.h"
 #include "kelvane.h"
 
@@ -34,15 +35,18 @@ int ChangeProtection(std::uint8_t newState, const Password* password, BeforeWrit
 extern "C" {
 
 KELVANE_API int KELVANE_CALL GetFlashProtectionState(void) {
+    const kelvane::core::CallLock lock;
     return GetSetting(SettingsSource::kRuntime, [](const DeviceSettings& s) { return s.protectionState; });
 }
 
 // A chip that is locked already gets the same write; its answer decides.
 KELVANE_API int KELVANE_CALL SetFlashPermanentLock(void) {
+    const kelvane::core::CallLock lock;
     return UpdateFlashSettings([](DeviceSettings& s) { s.protectionState = kPermanentlyLocked; });
 }
 
 KELVANE_API int KELVANE_CALL SetFlashProtectionOff(void) {
+    const kelvane::core::CallLock lock;
     return ChangeProtection(kUnprotected, nullptr, [] {});
 }
 
@@ -50,6 +54,7 @@ KELVANE_API int KELVANE_CALL SetFlashProtectionOff(void) {
 // refuses it: the chip could be protected with it but it could never be
 // entered again.
 KELVANE_API int KELVANE_CALL SetFlashPasswordProtection(const char* password) {
+    const kelvane::core::CallLock lock;
     const std::optional<Password> newPassword = PasswordFromString(password);
     if (!newPassword) {
         return KELVANE_E_ARGUMENT_1;
@@ -59,6 +64,7 @@ KELVANE_API int KELVANE_CALL SetFlashPasswordProtection(const char* password) {
 }
 
 KELVANE_API int KELVANE_CALL EnterAccessPassword(const char* password) {
+    const kelvane::core::CallLock lock;
     const std::optional<Password> entered = PasswordFromString(password);
     if (!entered) {
         return KELVANE_E_ARGUMENT_1;

@@ -1,6 +1,7 @@
 // Exports of the GPIO pins: one pin's value and direction at a time.
 #include "config/settings_exchanges.h"
 #include "config/settings_record.h"
+#include "core/call_lock.h"
 #include "kelvane.h"
 
 using namespace kelvane::config;
@@ -8,6 +9,7 @@ using namespace kelvane::config;
 extern "C" {
 
 KELVANE_API int KELVANE_CALL ReadGpioPinValue(unsigned char pin) {
+    const kelvane::core::CallLock lock;
     if (pin > kLastPin) {
         return KELVANE_E_ARGUMENT_1;
     }
@@ -22,6 +24,7 @@ KELVANE_API int KELVANE_CALL ReadGpioPinValue(unsigned char pin) {
 }
 
 KELVANE_API int KELVANE_CALL WriteGpioPinValue(unsigned char pin, unsigned char value) {
+    const kelvane::core::CallLock lock;
     if (pin > kLastPin) {
         return KELVANE_E_ARGUMENT_1;
     }

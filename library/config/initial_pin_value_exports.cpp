@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "config/settings_exchanges.h"
+#include "core/call_lock.h"
 #include "kelvane.h"
 
 using namespace kelvane::config;
@@ -27,42 +28,52 @@ int SetInitial(Field field, int value) {
 extern "C" {
 
 KELVANE_API int KELVANE_CALL GetInitialPinValueLedUartTx(void) {
+    const kelvane::core::CallLock lock;
     return GetInitial(&DeviceSettings::ledUartTxInitial);
 }
 
 KELVANE_API int KELVANE_CALL SetInitialPinValueLedUartTx(int value) {
+    const kelvane::core::CallLock lock;
     return SetInitial(&DeviceSettings::ledUartTxInitial, value);
 }
 
 KELVANE_API int KELVANE_CALL GetInitialPinValueLedUartRx(void) {
+    const kelvane::core::CallLock lock;
     return GetInitial(&DeviceSettings::ledUartRxInitial);
 }
 
 KELVANE_API int KELVANE_CALL SetInitialPinValueLedUartRx(int value) {
+    const kelvane::core::CallLock lock;
     return SetInitial(&DeviceSettings::ledUartRxInitial, value);
 }
 
 KELVANE_API int KELVANE_CALL GetInitialPinValueLedI2c(void) {
+    const kelvane::core::CallLock lock;
     return GetInitial(&DeviceSettings::ledI2cInitial);
 }
 
 KELVANE_API int KELVANE_CALL SetInitialPinValueLedI2c(int value) {
+    const kelvane::core::CallLock lock;
     return SetInitial(&DeviceSettings::ledI2cInitial, value);
 }
 
 KELVANE_API int KELVANE_CALL GetInitialPinValueSspnd(void) {
+    const kelvane::core::CallLock lock;
     return GetInitial(&DeviceSettings::sspndInitial);
 }
 
 KELVANE_API int KELVANE_CALL SetInitialPinValueSspnd(int value) {
+    const kelvane::core::CallLock lock;
     return SetInitial(&DeviceSettings::sspndInitial, value);
 }
 
 KELVANE_API int KELVANE_CALL GetInitialPinValueUsbcfg(void) {
+    const kelvane::core::CallLock lock;
     return GetInitial(&DeviceSettings::usbcfgInitial);
 }
 
 KELVANE_API int KELVANE_CALL SetInitialPinValueUsbcfg(int value) {
+    const kelvane::core::CallLock lock;
     return SetInitial(&DeviceSettings::usbcfgInitial, value);
 }
 

@@ -7,6 +7,7 @@
 
 #include "config/settings_exchanges.h"
 #include "config/settings_record.h"
+#include "core/call_lock.h"
 #include "core/status_command.h"
 #include "kelvane.h"
 
@@ -89,6 +90,7 @@ extern "C" {
 
 KELVANE_API int KELVANE_CALL GetGpPinConfiguration(int target, unsigned char* designation,
                                                    unsigned char* direction, unsigned char* value) {
+    const kelvane::core::CallLock lock;
     if (!IsGetterTarget(target)) {
         return KELVANE_E_ARGUMENT_1;
     }
@@ -101,6 +103,7 @@ KELVANE_API int KELVANE_CALL GetGpPinConfiguration(int target, unsigned char* de
 
 KELVANE_API int KELVANE_CALL SetGpPinConfiguration(int target, const unsigned char* designation,
                                                    const unsigned char* direction, const unsigned char* value) {
+    const kelvane::core::CallLock lock;
     if (!IsSetterTarget(target)) {
         return KELVANE_E_ARGUMENT_1;
     }
@@ -172,6 +175,7 @@ int SetPowerUpDirection(unsigned char pin, unsigned char direction) {
 extern "C" {
 
 KELVANE_API int KELVANE_CALL GetGpPinDirection(int target, unsigned char pin) {
+    const kelvane::core::CallLock lock;
     if (!IsGetterTarget(target)) {
         return KELVANE_E_ARGUMENT_1;
     }
@@ -182,6 +186,7 @@ KELVANE_API int KELVANE_CALL GetGpPinDirection(int target, unsigned char pin) {
 }
 
 KELVANE_API int KELVANE_CALL SetGpPinDirection(int target, unsigned char pin, unsigned char direction) {
+    const kelvane::core::CallLock lock;
     if (!IsSetterTarget(target)) {
         return KELVANE_E_ARGUMENT_1;
     }
@@ -205,6 +210,7 @@ KELVANE_API int KELVANE_CALL SetGpPinDirection(int target, unsigned char pin, un
 extern "C" {
 
 KELVANE_API int KELVANE_CALL GetInterruptPinMode(int target) {
+    const kelvane::core::CallLock lock;
     if (!IsGetterTarget(target)) {
         return KELVANE_E_ARGUMENT_1;
     }
@@ -212,6 +218,7 @@ KELVANE_API int KELVANE_CALL GetInterruptPinMode(int target) {
 }
 
 KELVANE_API int KELVANE_CALL SetInterruptPinMode(int target, int mode) {
+    const kelvane::core::CallLock lock;
     if (!IsSetterTarget(target)) {
         return KELVANE_E_ARGUMENT_1;
     }
@@ -225,6 +232,7 @@ KELVANE_API int KELVANE_CALL SetInterruptPinMode(int target, int mode) {
 }
 
 KELVANE_API int KELVANE_CALL ClearInterruptPinState(void) {
+    const kelvane::core::CallLock lock;
     return SetRuntimeSettings(RuntimeGroup::kInterrupt, kClearInterruptByte);
 }
 
@@ -263,18 +271,22 @@ int SetReference(RuntimeGroup group, int reference) {
 extern "C" {
 
 KELVANE_API int KELVANE_CALL GetDacVoltageReference(void) {
+    const kelvane::core::CallLock lock;
     return GetAnalog([](const DeviceSettings& s) { return DecodeReferenceSelector(s.dacReference); });
 }
 
 KELVANE_API int KELVANE_CALL SetDacVoltageReference(int reference) {
+    const kelvane::core::CallLock lock;
     return SetReference(RuntimeGroup::kDacReference, reference);
 }
 
 KELVANE_API int KELVANE_CALL GetDacValue(void) {
+    const kelvane::core::CallLock lock;
     return GetAnalog([](const DeviceSettings& s) { return static_cast<int>(s.dacValue); });
 }
 
 KELVANE_API int KELVANE_CALL SetDacValue(int value) {
+    const kelvane::core::CallLock lock;
     if (static_cast<unsigned>(value) > kMaxDacValue) {
         return KELVANE_E_ARGUMENT_1;
     }
@@ -282,10 +294,12 @@ KELVANE_API int KELVANE_CALL SetDacValue(int value) {
 }
 
 KELVANE_API int KELVANE_CALL GetAdcVoltageReference(void) {
+    const kelvane::core::CallLock lock;
     return GetAnalog([](const DeviceSettings& s) { return DecodeReferenceSelector(s.adcReference); });
 }
 
 KELVANE_API int KELVANE_CALL SetAdcVoltageReference(int reference) {
+    const kelvane::core::CallLock lock;
     return SetReference(RuntimeGroup::kAdcReference, reference);
 }
 
@@ -319,14 +333,17 @@ int CheckChipAnswers() {
 extern "C" {
 
 KELVANE_API int KELVANE_CALL GetClockPinDividerValue(int target) {
+    const kelvane::core::CallLock lock;
     return GetClockField(target, &DeviceSettings::clockDivider);
 }
 
 KELVANE_API int KELVANE_CALL GetClockPinDutyCycle(int target) {
+    const kelvane::core::CallLock lock;
     return GetClockField(target, &DeviceSettings::clockDutyCycle);
 }
 
 KELVANE_API int KELVANE_CALL SetClockPinConfiguration(int target, int divider, int dutyCycle) {
+    const kelvane::core::CallLock lock;
     if (!IsSetterTarget(target)) {
         return KELVANE_E_ARGUMENT_1;
     }

@@ -1,6 +1,7 @@
 // Exports of the USB settings kept in flash: identifiers, power source,
 // remote wake-up, current requirement and serial-number enumeration.
 #include "config/settings_exchanges.h"
+#include "core/call_lock.h"
 #include "kelvane.h"
 
 using namespace kelvane::config;
@@ -19,14 +20,17 @@ int GetFlash(auto pick) {
 extern "C" {
 
 KELVANE_API long long KELVANE_CALL GetUsbVid(void) {
+    const kelvane::core::CallLock lock;
     return GetSetting<long long>(SettingsSource::kFlash, [](const DeviceSettings& s) { return s.vendorId; });
 }
 
 KELVANE_API long long KELVANE_CALL GetUsbPid(void) {
+    const kelvane::core::CallLock lock;
     return GetSetting<long long>(SettingsSource::kFlash, [](const DeviceSettings& s) { return s.productId; });
 }
 
 KELVANE_API int KELVANE_CALL SetUsbVidPid(unsigned short vendorId, unsigned short productId) {
+    const kelvane::core::CallLock lock;
     return UpdateFlashSettings([&](DeviceSettings& s) {
         s.vendorId = vendorId;
         s.productId = productId;
@@ -34,6 +38,7 @@ KELVANE_API int KELVANE_CALL SetUsbVidPid(unsigned short vendorId, unsigned shor
 }
 
 KELVANE_API int KELVANE_CALL GetUsbPowerSource(void) {
+    const kelvane::core::CallLock lock;
     return GetFlash([](const DeviceSettings& s) {
         if ((s.usbAttributes & kAttributeBusPowered) != 0) {
             return 0;
@@ -46,6 +51,7 @@ KELVANE_API int KELVANE_CALL GetUsbPowerSource(void) {
 }
 
 KELVANE_API int KELVANE_CALL SetUsbPowerSource(int source) {
+    const kelvane::core::CallLock lock;
     if (static_cast<unsigned>(source) > 1) {
         return KELVANE_E_ARGUMENT_1;
     }
@@ -55,10 +61,12 @@ KELVANE_API int KELVANE_CALL SetUsbPowerSource(int source) {
 }
 
 KELVANE_API int KELVANE_CALL GetUsbRemoteWakeupEnable(void) {
+    const kelvane::core::CallLock lock;
     return GetFlash([](const DeviceSettings& s) { return (s.usbAttributes & kAttributeRemoteWakeup) != 0 ? 1 : 0; });
 }
 
 KELVANE_API int KELVANE_CALL SetUsbRemoteWakeupEnable(unsigned char enable) {
+    const kelvane::core::CallLock lock;
     return UpdateFlashSettings([&](DeviceSettings& s) {
         s.usbAttributes = static_cast<std::uint8_t>(enable != 0 ? s.usbAttributes | kAttributeRemoteWakeup
                                                                 : s.usbAttributes & ~kAttributeRemoteWakeup);
@@ -66,10 +74,12 @@ KELVANE_API int KELVANE_CALL SetUsbRemoteWakeupEnable(unsigned char enable) {
 }
 
 KELVANE_API int KELVANE_CALL GetUsbCurrentRequirement(void) {
+    const kelvane::core::CallLock lock;
     return GetFlash([](const DeviceSettings& s) { return s.currentRequirementMa; });
 }
 
 KELVANE_API int KELVANE_CALL SetUsbCurrentRequirement(int milliamperes) {
+    const kelvane::core::CallLock lock;
     const unsigned current = static_cast<unsigned>(milliamperes);
     if (current < kMinCurrentMa || current > kMaxCurrentMa || current % 2 != 0) {
         return KELVANE_E_ARGUMENT_1;
@@ -79,10 +89,12 @@ KELVANE_API int KELVANE_CALL SetUsbCurrentRequirement(int milliamperes) {
 }
 
 KELVANE_API int KELVANE_CALL GetSerialNumberEnumerationEnable(void) {
+    const kelvane::core::CallLock lock;
     return GetFlash([](const DeviceSettings& s) { return s.serialEnumeration; });
 }
 
 KELVANE_API int KELVANE_CALL SetSerialNumberEnumerationEnable(unsigned char enable) {
+    const kelvane::core::CallLock lock;
     return UpdateFlashSettings([&](DeviceSettings& s) { s.serialEnumeration = enable; });
 }
 

@@ -1,6 +1,7 @@
 // Exports of the USB strings: manufacturer, product, serial number and the
 // read-only factory serial number.
 #include "config/usb_strings.h"
+#include "core/call_lock.h"
 #include "kelvane.h"
 
 using namespace kelvane::config;
@@ -36,30 +37,37 @@ int SetString(FlashString which, const KelvaneChar* text) {
 extern "C" {
 
 KELVANE_API int KELVANE_CALL GetUsbStringDescriptor(KelvaneChar* buffer) {
+    const kelvane::core::CallLock lock;
     return GetString(FlashString::kProduct, buffer, kDescriptorBufferUnits);
 }
 
 KELVANE_API int KELVANE_CALL SetUsbStringDescriptor(const KelvaneChar* text) {
+    const kelvane::core::CallLock lock;
     return SetString(FlashString::kProduct, text);
 }
 
 KELVANE_API int KELVANE_CALL GetUsbStringManufacturer(KelvaneChar* buffer) {
+    const kelvane::core::CallLock lock;
     return GetString(FlashString::kManufacturer, buffer, kDescriptorBufferUnits);
 }
 
 KELVANE_API int KELVANE_CALL SetUsbStringManufacturer(const KelvaneChar* text) {
+    const kelvane::core::CallLock lock;
     return SetString(FlashString::kManufacturer, text);
 }
 
 KELVANE_API int KELVANE_CALL GetSerialNumber(KelvaneChar* buffer) {
+    const kelvane::core::CallLock lock;
     return GetString(FlashString::kSerialNumber, buffer, kDescriptorBufferUnits);
 }
 
 KELVANE_API int KELVANE_CALL SetSerialNumber(const KelvaneChar* text) {
+    const kelvane::core::CallLock lock;
     return SetString(FlashString::kSerialNumber, text);
 }
 
 KELVANE_API int KELVANE_CALL GetFactorySerialNumber(KelvaneChar* buffer) {
+    const kelvane::core::CallLock lock;
     return GetString(FlashString::kFactorySerial, buffer, kFactorySerialBufferUnits);
 }
 

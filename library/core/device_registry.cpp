@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/call_lock.h"
 #include "core/library_state.h"
 #include "kelvane.h"
 #include "platform/platform.h"
@@ -17,6 +18,7 @@ constexpr std::size_t kHardwareIdPrefixLength = 21;
 
 void CloseHandle(platform::Platform& platform, platform::DeviceHandle& handle) {
     if (handle != platform::kInvalidHandle) {
+        ReleaseChipHeldBy(handle);
         platform.Close(handle);
         handle = platform::kInvalidHandle;
     }

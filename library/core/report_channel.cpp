@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/call_lock.h"
 #include "core/device_registry.h"
 #include "core/library_state.h"
 #include "kelvane.h"
@@ -22,6 +23,7 @@ bool EnsureConnected() {
 void DropConnection() {
     LibraryState& state = State();
     platform::Platform& platform = platform::ActivePlatform();
+    ReleaseChipHeldBy(state.currentWrite);
     for (platform::DeviceHandle handle : {state.currentWrite, state.currentRead}) {
         if (handle != platform::kInvalidHandle) {
             platform.Cancel(handle);
@@ -64,21 +66,26 @@ bool Settle(TransferStatus status) {
     return false;
 }
 
-// Whatever already waits on the read handle (an answer that came after its
-// read had given up, a report the chip sent unasked, another program's
-// traffic) is dropped before the request goes out, so that the next read
-// returns an answer that came after this request.
-bool WriteWire(const platform::WireReport& wire) {
+// The chip is held for the call before anything goes out. Whatever already
+// waits on the read handle (an answer that came after its read had given
+// up, a report the chip sent unasked, the answers to another program's
+// requests before this call took the chip) is then dropped, so that the next
+// read returns an answer that came after this request.
+int WriteWire(const platform::WireReport& wire) {
     const LibraryState& state = State();
     const platform::DeviceHandle handle = state.currentWrite;
     if (handle == platform::kInvalidHandle) {
-        return Settle(TransferStatus::kDeviceGone);
+        Settle(TransferStatus::kDeviceGone);
+        return KELVANE_E_WRITE_FAILED;
+    }
+    if (const int held = HoldChip(handle); held != KELVANE_SUCCESS) {
+        return held;
     }
     platform::Platform& platform = platform::ActivePlatform();
     if (state.currentRead != platform::kInvalidHandle) {
         platform.DiscardPendingReports(state.currentRead);
     }
-    return Settle(platform.Write(handle, wire, kTransferLimitMs));
+    return Settle(platform.Write(handle, wire, kTransferLimitMs)) ? KELVANE_SUCCESS : KELVANE_E_WRITE_FAILED;
 }
 
 platform::WireReport ToWire(const Report& report) {
@@ -90,12 +97,20 @@ platform::WireReport ToWire(const Report& report) {
 
 }  // namespace
 
-bool SendReport(const Report& request) {
+int SendReport(const Report& request) {
     const platform::WireReport wire = ToWire(request);
     if (!EnsureConnected()) {
-        return false;
+        return KELVANE_E_WRITE_FAILED;
     }
     return WriteWire(wire);
+}
+
+int HoldSelectedChip() {
+    if (!EnsureConnected()) {
+        return KELVANE_E_WRITE_FAILED;
+    }
+    const platform::DeviceHandle handle = State().currentWrite;
+    return handle == platform::kInvalidHandle ? KELVANE_SUCCESS : HoldChip(handle);
 }
 
 bool ReceiveReport(Report& response) {
@@ -116,8 +131,8 @@ bool ReceiveReport(Report& response) {
 
 int CommandExchange(const Report& request, Report& response, StatusCheck check) {
     const std::uint8_t command = request[kCommandByte];
-    if (!SendReport(request)) {
-        return KELVANE_E_WRITE_FAILED;
+    if (const int sent = SendReport(request); sent != KELVANE_SUCCESS) {
+        return sent;
     }
     if (!ReceiveReport(response)) {
         return KELVANE_E_READ_FAILED;
@@ -137,7 +152,7 @@ int SendResetRequest() {
     request[1] = 0xAB;
     request[2] = 0xCD;
     request[3] = 0xEF;
-    return SendReport(request) ? KELVANE_SUCCESS : KELVANE_E_WRITE_FAILED;
+    return SendReport(request);
 }
 
 }  // namespace kelvane::core

@@ -1,4 +1,5 @@
 // Exports built on the status command, and the reset request.
+#include "core/call_lock.h"
 #include "core/report_channel.h"
 #include "core/status_command.h"
 #include "kelvane.h"
@@ -26,10 +27,12 @@ Snapshot TakeSnapshot(Cancel cancel, AdcValues* adc = nullptr) {
 extern "C" {
 
 KELVANE_API int KELVANE_CALL ResetDevice(void) {
+    const kelvane::core::CallLock lock;
     return SendResetRequest();
 }
 
 KELVANE_API int KELVANE_CALL GetAdcData(unsigned short* values) {
+    const kelvane::core::CallLock lock;
     AdcValues adc{};
     const Snapshot snapshot = TakeSnapshot(Cancel::kYes, &adc);
     if (snapshot.result == KELVANE_SUCCESS && values != nullptr) {
@@ -41,21 +44,25 @@ KELVANE_API int KELVANE_CALL GetAdcData(unsigned short* values) {
 }
 
 KELVANE_API int KELVANE_CALL StopI2cDataTransfer(void) {
+    const kelvane::core::CallLock lock;
     const Snapshot snapshot = TakeSnapshot(Cancel::kYes);
     return snapshot.result != KELVANE_SUCCESS ? snapshot.result : snapshot.status.cancelStatus;
 }
 
 KELVANE_API int KELVANE_CALL GetSclLineValue(void) {
+    const kelvane::core::CallLock lock;
     const Snapshot snapshot = TakeSnapshot(Cancel::kNo);
     return snapshot.result != KELVANE_SUCCESS ? snapshot.result : snapshot.status.sclLine;
 }
 
 KELVANE_API int KELVANE_CALL GetSdaLineValue(void) {
+    const kelvane::core::CallLock lock;
     const Snapshot snapshot = TakeSnapshot(Cancel::kNo);
     return snapshot.result != KELVANE_SUCCESS ? snapshot.result : snapshot.status.sdaLine;
 }
 
 KELVANE_API int KELVANE_CALL GetFirmwareVersion(char* buffer) {
+    const kelvane::core::CallLock lock;
     if (buffer == nullptr) {
         return KELVANE_E_ARGUMENT_1;
     }
@@ -70,6 +77,7 @@ KELVANE_API int KELVANE_CALL GetFirmwareVersion(char* buffer) {
 }
 
 KELVANE_API int KELVANE_CALL GetHardwareVersion(char* buffer) {
+    const kelvane::core::CallLock lock;
     if (buffer == nullptr) {
         return KELVANE_E_ARGUMENT_1;
     }

@@ -14,8 +14,15 @@ namespace kelvane::i2c {
 
 // ---- Exchanges, the deadline and pauses -------------------------------
 
-TransferDeadline::TransferDeadline(std::uint64_t budgetMs)
-    : endMs_(platform::ActivePlatform().NowMs() + budgetMs) {}
+void TransferDeadline::Start() {
+    if (started_) {
+        return;
+    }
+    started_ = true;
+    if (budgetMs_) {
+        endMs_ = platform::ActivePlatform().NowMs() + *budgetMs_;
+    }
+}
 
 bool TransferDeadline::Passed() const {
     return endMs_ && platform::ActivePlatform().NowMs() >= *endMs_;
@@ -23,19 +30,25 @@ bool TransferDeadline::Passed() const {
 
 std::uint64_t TransferDeadline::RemainingMs() const {
     if (!endMs_) {
-        return std::numeric_limits<std::uint64_t>::max();
+        return budgetMs_.value_or(std::numeric_limits<std::uint64_t>::max());
     }
     const std::uint64_t now = platform::ActivePlatform().NowMs();
     return now >= *endMs_ ? 0 : *endMs_ - now;
 }
 
 int Exchange(TransferReports& reports) {
+    if (!reports.deadline.Started()) {
+        if (const int held = core::HoldSelectedChip(); held != KELVANE_SUCCESS) {
+            return held;
+        }
+        reports.deadline.Start();
+    }
     if (reports.deadline.Passed()) {
         reports.deadline.MarkRunOut();
         return KELVANE_E_TIMEOUT;
     }
-    if (!core::SendReport(reports.request)) {
-        return KELVANE_E_WRITE_FAILED;
+    if (const int sent = core::SendReport(reports.request); sent != KELVANE_SUCCESS) {
+        return sent;
     }
     if (!core::ReceiveReport(reports.response)) {
         return KELVANE_E_READ_FAILED;

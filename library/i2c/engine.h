@@ -21,16 +21,24 @@ namespace kelvane::i2c {
 
 // ---- Exchanges, the deadline and pauses -------------------------------
 
-// The point on the platform's clock by which a transfer must be done.
+// The point on the platform's clock by which a transfer must be done: its
+// budget counted from the moment the transfer holds the chip (its first
+// exchange), so that a wait for another program's use of the chip does not
+// eat into it.
 class TransferDeadline {
 public:
     // Without a budget the deadline never passes.
     TransferDeadline() = default;
-    // budgetMs from now.
-    explicit TransferDeadline(std::uint64_t budgetMs);
+    explicit TransferDeadline(std::uint64_t budgetMs) : budgetMs_(budgetMs) {}
 
+    // Starts the budget now; later calls change nothing.
+    void Start();
+    bool Started() const { return started_; }
+
+    // Never before the start.
     bool Passed() const;
-    // Milliseconds left, 0 once passed; the largest value without a budget.
+    // Milliseconds left, 0 once passed; the whole budget before the start,
+    // the largest value without a budget.
     std::uint64_t RemainingMs() const;
 
     // An exchange was refused because the deadline had passed.
@@ -38,7 +46,9 @@ public:
     bool RunOut() const { return runOut_; }
 
 private:
+    std::optional<std::uint64_t> budgetMs_;
     std::optional<std::uint64_t> endMs_;
+    bool started_ = false;
     bool runOut_ = false;
 };
 
@@ -48,14 +58,17 @@ struct TransferReports {
     TransferDeadline deadline;
 };
 
-// The reports of a transfer that is given budgetMs from now.
+// The reports of a transfer that is given budgetMs from its first exchange.
 inline TransferReports BudgetedTransfer(std::uint64_t budgetMs) {
     return TransferReports{{}, {}, TransferDeadline(budgetMs)};
 }
 
-// Sends the request (-4 when not written) and reads the response (-5 when
-// none was read). 0 when both went through. -18, with nothing sent, once the
-// transfer's deadline has passed.
+// Sends the request (-4 when not written, -28 when another process holds
+// the chip) and reads the response (-5 when none was read). 0 when both went
+// through. -18, with nothing sent, once the transfer's deadline has passed.
+// The first exchange of a transfer connects and takes the chip first (a
+// scan when not connected: -4 when the chip is not there; -28), then starts
+// the deadline.
 int Exchange(TransferReports& reports);
 
 // Sleeps on the active platform, but not past the transfer's deadline.

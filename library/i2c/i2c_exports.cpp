@@ -1,6 +1,7 @@
 // WriteI2cData and ReadI2cData: plain I2C transfers of up to 65,535 bytes.
 #include <span>
 
+#include "core/call_lock.h"
 #include "i2c/engine.h"
 #include "i2c/protocol.h"
 #include "i2c/transfer_budget.h"
@@ -55,12 +56,14 @@ extern "C" {
 
 KELVANE_API int KELVANE_CALL WriteI2cData(unsigned char address, const unsigned char* data, unsigned int count,
                                           unsigned int speed) {
+    const kelvane::core::CallLock lock;
     TransferReports reports = BudgetedTransfer(TransferBudgetMs(count, speed));
     return EndTransfer(reports, WriteI2c(reports, address, data, count, speed));
 }
 
 KELVANE_API int KELVANE_CALL ReadI2cData(unsigned char address, unsigned char* data, unsigned int count,
                                          unsigned int speed) {
+    const kelvane::core::CallLock lock;
     TransferReports reports = BudgetedTransfer(TransferBudgetMs(count, speed));
     return EndTransfer(reports, ReadI2c(reports, address, data, count, speed));
 }

@@ -4,6 +4,7 @@
 // which the engine waits for the read.
 #include <span>
 
+#include "core/call_lock.h"
 #include "i2c/engine.h"
 #include "i2c/pec.h"
 #include "i2c/protocol.h"
@@ -105,12 +106,14 @@ extern "C" {
 
 KELVANE_API int KELVANE_CALL SmbWriteBlock(unsigned char address, const unsigned char* data, unsigned int count,
                                            unsigned int speed, unsigned char pec) {
+    const kelvane::core::CallLock lock;
     TransferReports reports = BlockTransfer(count, speed, pec);
     return EndTransfer(reports, WriteBlock(reports, address, data, count, speed, pec));
 }
 
 KELVANE_API int KELVANE_CALL SmbReadBlock(unsigned char address, unsigned char* data, unsigned int count,
                                           unsigned int speed, unsigned char pec, unsigned char index) {
+    const kelvane::core::CallLock lock;
     TransferReports reports = BlockTransfer(count, speed, pec);
     return EndTransfer(reports, ReadBlock(reports, address, data, count, speed, pec, index));
 }

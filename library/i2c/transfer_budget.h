@@ -1,5 +1,6 @@
-// How long a transfer is given, on the platform's monotonic clock, before it
-// is cancelled on the chip and ends with -18. A healthy chip needs about one
+// How long a transfer is given, on the platform's monotonic clock from the
+// moment it holds the chip, before it is cancelled on the chip and ends with
+// -18. A healthy chip needs about one
 // pause D and one exchange per 60-byte piece; the budget gives every piece
 // three pauses and 50 ms of exchanges, and the whole transfer 3 s more for
 // its speed exchanges, the start of a read, the register phase of an SMBus
@@ -43,7 +44,7 @@ constexpr std::uint64_t TransferBudgetMs(std::uint32_t count, std::uint32_t spee
                                (kBudgetDelaysPerPiece * PollDelay(speed) + kBudgetExchangeMsPerPiece);
 }
 
-// The longest a transfer export runs, from its call to its return.
+// The longest a transfer export runs, from holding the chip to its return.
 constexpr std::uint64_t TransferTimeBoundMs(std::uint32_t count, std::uint32_t speed, std::uint32_t pecBytes = 0) {
     return TransferBudgetMs(count, speed, pecBytes) + kBudgetOverrunMs;
 }

@@ -46,6 +46,13 @@ struct HidInterface {
 
 enum class OpenMode { kWrite, kRead };
 
+// Outcome of taking a device's lock.
+enum class LockStatus {
+    kAcquired,  // this process holds the device now
+    kBusy,      // another process held it for the whole wait
+    kFailed,    // the lock could not be asked for (the handle is not open, the system refused)
+};
+
 enum class TransferStatus {
     kCompleted,   // the whole report was written / read in time
     kTimedOut,    // not completed within the limit; the pending I/O is still open
@@ -90,6 +97,21 @@ public:
     // handle: no report is exchanged and nothing is waited for. A device
     // that goes after this answer is found out by the next transfer.
     virtual bool StillReaches(DeviceHandle handle) = 0;
+
+    // The lock that every process using the library honours on a device:
+    // taken on a write handle before the first request of a call, held until
+    // the call ends, so that no other process writes a request, and so reads
+    // an answer, in between. Waits at most waitMs while another process holds
+    // it. Released by UnlockDevice, and by the system when the holder's
+    // handle is closed or its process ends. Called by one thread at a time
+    // (the library serializes its calls), and never twice on a handle without
+    // an UnlockDevice in between.
+    //
+    // A backend whose devices no other process can reach (the virtual chips,
+    // which each process simulates for itself) needs no lock: the default
+    // grants it at once.
+    virtual LockStatus LockDevice(DeviceHandle handle, std::uint32_t waitMs);
+    virtual void UnlockDevice(DeviceHandle handle);
 
     // Cancels pending I/O on a handle (after a time-out).
     virtual void Cancel(DeviceHandle handle) = 0;

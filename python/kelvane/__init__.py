@@ -37,6 +37,7 @@ from .chip import (
 )
 from .errors import (
     ArgumentError,
+    ChipBusyError,
     ChipStatusError,
     DeviceNotFoundError,
     FlashLockedError,
@@ -61,6 +62,7 @@ __version__ = "1.0.2"
 __all__ = [
     "ArgumentError",
     "Chip",
+    "ChipBusyError",
     "ChipInfo",
     "ChipStatusError",
     "DEFAULT_PID",

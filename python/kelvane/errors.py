@@ -47,6 +47,7 @@ _MEANINGS: Dict[int, str] = {
     -13: "the flash settings are permanently locked",
     -14: "the chip rejected the access password",
     -15: "the power attributes show neither bus nor self power",
+    -28: "the chip is busy: another program held it for the whole wait",
 }
 
 
@@ -163,6 +164,13 @@ class TransferTimeoutError(TransferError, builtins.TimeoutError):
     default_errno = _errno.ETIMEDOUT
 
 
+class ChipBusyError(KelvaneError, OSError):
+    """Another program held the chip for the library's whole wait, 35 s (code
+    -28); nothing was sent. ``EBUSY``."""
+
+    default_errno = _errno.EBUSY
+
+
 _CLASSES: Dict[int, Type[KelvaneError]] = {
     -2: DeviceNotFoundError,
     -9: SettingsError,
@@ -174,6 +182,7 @@ _CLASSES: Dict[int, Type[KelvaneError]] = {
     -15: SettingsError,
     -18: TransferTimeoutError,
     -23: NackError,
+    -28: ChipBusyError,
 }
 for _code in (-4, -5, -6, -8, -17, -19, -21, -22, -24, -25, -26, -27):
     _CLASSES[_code] = TransferError

@@ -105,10 +105,12 @@ class Library:
     ``lib.ReadI2cData(0xA1, buffer, 4, 100000)``. These low-level calls return
     the library's result codes unchanged.
 
-    The library keeps one process-wide state and must be called from one
-    thread at a time. The high-level objects (:class:`~kelvane.Chip`,
-    :class:`~kelvane.SMBus`) take :attr:`lock` around each operation; code that
-    calls the exports directly from several threads takes it too.
+    The library runs one call at a time, from whatever thread, but keeps one
+    process-wide selection of the chip it works on. The high-level objects
+    (:class:`~kelvane.Chip`, :class:`~kelvane.SMBus`, the CircuitPython-style
+    ones) take :attr:`lock` around each operation, its selection included, so
+    that they may be shared between threads; code that calls the exports
+    directly and relies on a selection takes it around its sequence too.
     """
 
     def __init__(self, handle: Any, path: str) -> None:

@@ -1,5 +1,6 @@
 """Every high-level call of kelvane.Chip on virtual benches, and chips that come back."""
 
+import ctypes
 import errno
 import sys
 import threading
@@ -8,6 +9,12 @@ import pytest
 
 import kelvane
 from kelvane import Direction, InitialPin, PinConfiguration, PowerSource, ProtectionState, Target
+
+ONE_CHIP = """
+chip serial=KV000001
+  eeprom addr7=50 size=256 pattern=index
+  smbus addr7=0b block=4 pec=on pattern=index
+"""
 
 TWO_CHIPS = """
 chip serial=KV000001
@@ -61,6 +68,49 @@ def test_chips_used_from_several_threads_keep_to_their_own_chip(bench):
     finally:
         sys.setswitchinterval(interval)
     assert results == {1: {b"\x11\x12\x13\x14"}, 2: {b"\x21\x22\x23\x24"}}
+
+
+def test_one_chip_shared_by_threads_and_raw_exports_called_beside_it(bench):
+    """The objects may be shared between threads, and the library serializes
+    calls by itself: threads calling exports directly, without the package's
+    lock, never get another call's answer (ctypes lets go of the GIL during
+    each call, so the calls really overlap)."""
+    library = bench(ONE_CHIP)
+    wrong = []
+    calls = []
+
+    def strings(getter, expected):
+        buffer = (ctypes.c_uint16 * 64)()
+        for _ in range(300):
+            result = getter(buffer)
+            text = "".join(map(chr, buffer[:buffer[:].index(0)]))
+            if result != 0 or text != expected:
+                wrong.append((result, text, expected))
+            calls.append(1)
+
+    def shared_reads(chip):
+        for _ in range(150):
+            data = chip.smbus_read_block(0x0B, 0x10, 4, pec=True)
+            if data != bytes([0x10, 0x11, 0x12, 0x13]):
+                wrong.append(data)
+            calls.append(1)
+
+    with kelvane.open(library=library) as chip:
+        serial, manufacturer, product = (chip.get_serial_number(), chip.get_manufacturer(),
+                                         chip.get_product())
+        assert len({serial, manufacturer, product}) == 3
+        # The exports as attributes of the Library: ctypes functions, no lock.
+        threads = [threading.Thread(target=strings, args=(library.GetSerialNumber, serial)),
+                   threading.Thread(target=strings, args=(library.GetUsbStringManufacturer, manufacturer)),
+                   threading.Thread(target=strings, args=(library.GetUsbStringDescriptor, product)),
+                   threading.Thread(target=shared_reads, args=(chip,)),
+                   threading.Thread(target=shared_reads, args=(chip,))]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+    assert wrong == []
+    assert len(calls) == 3 * 300 + 2 * 150
 
 
 def test_default_library_and_bench():

@@ -34,6 +34,7 @@ constexpr CodeText kTexts[] = {
     {-25, "Command failed"},
     {-26, "Could not read data"},
     {-27, "Received more data bytes than requested"},
+    {-28, "the chip is busy: another program held it for the whole wait"},
     {-201, "first argument out of range"},
     {-202, "second argument out of range"},
     {-203, "third argument out of range"},

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/hidraw/identity.h"
+#include "platform/hidraw/node_lock.h"
 #include "platform/hidraw/report_io.h"
 
 namespace kelvane::platform {
@@ -27,8 +28,12 @@ HidrawPlatform::NodeOpener HidrawPlatform::SystemOpener() {
     return [](const std::string& nodePath, int flags) { return ::open(nodePath.c_str(), flags); };
 }
 
-HidrawPlatform::HidrawPlatform(std::string classDir, std::string devDir, NodeOpener opener)
-    : classDir_(std::move(classDir)), devDir_(std::move(devDir)), opener_(std::move(opener)) {}
+HidrawPlatform::HidrawPlatform(std::string classDir, std::string devDir, NodeOpener opener,
+                               hidraw::NodeLocker locker)
+    : classDir_(std::move(classDir)),
+      devDir_(std::move(devDir)),
+      opener_(std::move(opener)),
+      locker_(std::move(locker)) {}
 
 std::vector<HidInterface> HidrawPlatform::EnumerateInterfaces() {
     const std::vector<hidraw::HidrawNode> nodes = hidraw::ListHidrawNodes(classDir_);
@@ -62,6 +67,14 @@ DeviceHandle HidrawPlatform::Open(std::string_view path, OpenMode mode) {
 
 bool HidrawPlatform::StillReaches(DeviceHandle handle) {
     return hidraw::NodeStillThere(FdOf(handle));
+}
+
+LockStatus HidrawPlatform::LockDevice(DeviceHandle handle, std::uint32_t waitMs) {
+    return hidraw::LockNode(FdOf(handle), waitMs, locker_);
+}
+
+void HidrawPlatform::UnlockDevice(DeviceHandle handle) {
+    hidraw::UnlockNode(FdOf(handle), locker_);
 }
 
 TransferStatus HidrawPlatform::Write(DeviceHandle handle, const WireReport& report,

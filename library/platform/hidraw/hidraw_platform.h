@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/hidraw/node_lock.h"
 #include "platform/platform.h"
 
 namespace kelvane::platform {
@@ -19,9 +20,11 @@ public:
 
     static NodeOpener SystemOpener();
 
+    // locker: flock(2), or a test's stand-in for it.
     explicit HidrawPlatform(std::string classDir = "/sys/class/hidraw",
                             std::string devDir = "/dev",
-                            NodeOpener opener = SystemOpener());
+                            NodeOpener opener = SystemOpener(),
+                            hidraw::NodeLocker locker = hidraw::SystemLocker());
 
     // Every hidrawN of the class directory, by number. For each, the hardware
     // identifier comes from the kernel's name of its HID device,
@@ -44,6 +47,10 @@ public:
     // hidraw::NodeStillThere).
     bool StillReaches(DeviceHandle handle) override;
 
+    // flock(LOCK_EX) on the node behind the handle (see node_lock.h).
+    LockStatus LockDevice(DeviceHandle handle, std::uint32_t waitMs) override;
+    void UnlockDevice(DeviceHandle handle) override;
+
     TransferStatus Write(DeviceHandle handle, const WireReport& report,
                          std::uint32_t timeoutMs) override;
     TransferStatus Read(DeviceHandle handle, WireReport& report,
@@ -65,6 +72,7 @@ private:
     std::string classDir_;
     std::string devDir_;
     NodeOpener opener_;
+    hidraw::NodeLocker locker_;
     // Path of the last enumeration -> device node that carried it.
     std::unordered_map<std::string, std::string> nodeOfPath_;
 };

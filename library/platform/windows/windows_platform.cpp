@@ -31,7 +31,13 @@ DeviceHandle WindowsPlatform::Open(std::string_view path, OpenMode mode) {
     const DWORD access = mode == OpenMode::kWrite ? GENERIC_WRITE : GENERIC_READ;
     const HANDLE handle = ::CreateFileW(widePath->c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    return handle == nullptr ? kInvalidHandle : FromHandle(handle);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+        return kInvalidHandle;
+    }
+    if (mode == OpenMode::kWrite) {
+        mutexes_.Track(handle, path);
+    }
+    return FromHandle(handle);
 }
 
 bool WindowsPlatform::StillReaches(DeviceHandle handle) {
@@ -42,6 +48,14 @@ bool WindowsPlatform::StillReaches(DeviceHandle handle) {
     HIDD_ATTRIBUTES attributes{};
     attributes.Size = sizeof attributes;
     return ::HidD_GetAttributes(device, &attributes) != FALSE;
+}
+
+LockStatus WindowsPlatform::LockDevice(DeviceHandle handle, std::uint32_t waitMs) {
+    return mutexes_.Lock(ToHandle(handle), waitMs);
+}
+
+void WindowsPlatform::UnlockDevice(DeviceHandle handle) {
+    mutexes_.Unlock(ToHandle(handle));
 }
 
 TransferStatus WindowsPlatform::Write(DeviceHandle handle, const WireReport& report, std::uint32_t timeoutMs) {
@@ -57,6 +71,7 @@ void WindowsPlatform::Cancel(DeviceHandle handle) {
 }
 
 void WindowsPlatform::Close(DeviceHandle handle) {
+    mutexes_.Forget(ToHandle(handle));
     channel_.Close(ToHandle(handle));
 }
 

@@ -8,6 +8,7 @@
 
 #include "platform/platform.h"
 #include "platform/windows/clock.h"
+#include "platform/windows/device_mutex.h"
 #include "platform/windows/hid_enumeration.h"
 #include "platform/windows/overlapped_channel.h"
 
@@ -38,6 +39,10 @@ public:
     // collection.
     bool StillReaches(DeviceHandle handle) override;
 
+    // The device's named mutex (see device_mutex.h), on a write handle.
+    LockStatus LockDevice(DeviceHandle handle, std::uint32_t waitMs) override;
+    void UnlockDevice(DeviceHandle handle) override;
+
     TransferStatus Write(DeviceHandle handle, const WireReport& report,
                          std::uint32_t timeoutMs) override;
     TransferStatus Read(DeviceHandle handle, WireReport& report,
@@ -58,6 +63,7 @@ public:
 private:
     windows::SetupApi setupApi_;
     windows::OverlappedChannel channel_;
+    windows::DeviceMutexes mutexes_;
     windows::Pause pause_;
 };
 

@@ -4,10 +4,18 @@
 // a SOCK_SEQPACKET socket pair per open, keeping the other end as the
 // device's side. A responder thread can play the device: it answers every
 // request written to a node on that node's latest read open.
+//
+// The node's lock: a socket end cannot stand for the node in flock(2), so
+// the fake's locker takes the real flock on a regular file per node, through
+// an open file of its own for each open of the library, as the kernel's
+// flock on the node would; another process is played by an open of that file
+// that holds the lock. Every lock operation and every request taken is
+// numbered in one sequence, so tests can check their order.
 #pragma once
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -33,7 +41,16 @@ public:
     struct OpenCall {
         std::string nodePath;
         int flags = 0;
-        int device = -1;  // the device's end of the socket pair
+        int device = -1;   // the device's end of the socket pair
+        int library = -1;  // the library's end
+        int lockFile = -1;  // the open of the node's lock file that stands for this open
+    };
+
+    // A lock operation of the library, or a request taken, in the order of
+    // one sequence.
+    struct Event {
+        std::string what;  // "lock", "unlock", "request"
+        std::size_t open = 0;
     };
 
     FakeHidraw() {
@@ -52,6 +69,9 @@ public:
         for (const OpenCall& call : opens_) {
             if (call.device >= 0) {
                 ::close(call.device);
+            }
+            if (call.lockFile >= 0) {
+                ::close(call.lockFile);
             }
         }
         std::error_code ignored;
@@ -103,6 +123,47 @@ public:
 
     kelvane::platform::HidrawPlatform::NodeOpener Opener() {
         return [this](const std::string& nodePath, int flags) { return OpenNode(nodePath, flags); };
+    }
+
+    // flock(2) as the library's backend calls it, on the lock file of the
+    // node behind the library's descriptor.
+    kelvane::platform::hidraw::NodeLocker Locker() {
+        return [this](int fd, int operation) {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            for (std::size_t i = 0; i < opens_.size(); ++i) {
+                OpenCall& open = opens_[i];
+                if (open.library != fd) {
+                    continue;
+                }
+                if (open.lockFile < 0) {
+                    open.lockFile = ::open(LockFile(open.nodePath).c_str(), O_RDONLY | O_CLOEXEC);
+                }
+                const int result = ::flock(open.lockFile, operation);
+                const int error = errno;
+                if (result == 0) {
+                    events_.push_back(Event{(operation & LOCK_UN) != 0 ? "unlock" : "lock", i});
+                }
+                errno = error;
+                return result;
+            }
+            errno = EBADF;
+            return -1;
+        };
+    }
+
+    // Another process takes the node's lock and keeps it until LetGo.
+    int HoldElsewhere(const std::string& node) {
+        const int fd = ::open(LockFile(NodePath(node)).c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            throw std::runtime_error("cannot take the node's lock");
+        }
+        return fd;
+    }
+    static void LetGo(int holder) { ::close(holder); }
+
+    std::vector<Event> Events() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return events_;
     }
 
     void FailOpens(bool fail = true) { failOpens_ = fail; }
@@ -184,6 +245,14 @@ public:
 private:
     std::string DeviceDir(const std::string& node) const { return ClassDir() + "/" + node + "/device"; }
 
+    // The regular file that stands for a node in flock(2); made on first use.
+    std::string LockFile(const std::string& nodePath) const {
+        const std::string file = root_ + "/locks" + nodePath.substr(DevDir().size());
+        std::filesystem::create_directories(root_ + "/locks");
+        std::ofstream(file, std::ios::app).flush();
+        return file;
+    }
+
     std::string KernelNameFor(const std::string& uevent) {
         const std::size_t at = uevent.find("HID_ID=");
         unsigned bus = 0;
@@ -250,6 +319,7 @@ private:
                 request.resize(static_cast<std::size_t>(got));
                 requests_.push_back(request);
                 requestOpens_.push_back(openOf[p]);
+                events_.push_back(Event{"request", openOf[p]});
                 const int reply = LatestReadEnd(open.nodePath);
                 for (const std::vector<unsigned char>& report : responder_(request)) {
                     if (reply >= 0) {
@@ -275,7 +345,7 @@ private:
         if ((flags & O_NONBLOCK) != 0) {
             ::fcntl(ends[0], F_SETFL, ::fcntl(ends[0], F_GETFL) | O_NONBLOCK);
         }
-        opens_.push_back(OpenCall{nodePath, flags, ends[1]});
+        opens_.push_back(OpenCall{nodePath, flags, ends[1], ends[0]});
         if ((flags & O_ACCMODE) == O_RDONLY && !queueOnReadOpen_.empty()) {
             ::send(ends[1], queueOnReadOpen_.data(), queueOnReadOpen_.size(), 0);
         }
@@ -293,6 +363,7 @@ private:
     Responder responder_;
     std::vector<std::vector<unsigned char>> requests_;
     std::vector<std::size_t> requestOpens_;
+    std::vector<Event> events_;
     std::atomic<bool> stop_{true};
     std::atomic<std::size_t> answered_{0};
     std::thread thread_;

@@ -7,10 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
+#include <thread>
 #include <string>
 #include <vector>
 
+#include "core/call_lock.h"
 #include "kelvane.h"
 #include "platform/hidraw/fake_hidraw.h"
 #include "platform/hidraw/hidraw_platform.h"
@@ -69,7 +72,7 @@ protected:
     }
 
     FakeHidraw fake_;
-    platform::HidrawPlatform platform_{fake_.ClassDir(), fake_.DevDir(), fake_.Opener()};
+    platform::HidrawPlatform platform_{fake_.ClassDir(), fake_.DevDir(), fake_.Opener(), fake_.Locker()};
 };
 
 TEST_F(LibraryOverHidraw, FindsTheChipAndExchangesFramedReports) {
@@ -279,6 +282,54 @@ TEST_F(LibraryOverHidraw, HalfOpenedChipIsCompletedByTheNextScan) {
     EXPECT_EQ(fake_.Opens()[1].flags & O_ACCMODE, O_RDONLY);
     EXPECT_EQ(GetSclLineValue(), 0x01);
     EXPECT_EQ(fake_.Opens().size(), 2u);
+}
+
+std::vector<std::string> What(const std::vector<FakeHidraw::Event>& events) {
+    std::vector<std::string> what;
+    for (const FakeHidraw::Event& event : events) {
+        what.push_back(event.what);
+    }
+    return what;
+}
+
+TEST_F(LibraryOverHidraw, EveryCallTakesTheNodeLockBeforeItsRequestsAndLetsGoAfter) {
+    fake_.AddHidNode("hidraw3", kChipId, kPhys);
+    fake_.Respond(ChipAnswer);
+    ASSERT_EQ(GetConnectionStatus(), 1);
+    EXPECT_EQ(GetSclLineValue(), 0x01);
+    EXPECT_EQ(ReadGpioPinValue(0), 1);
+    EXPECT_EQ(GetConnectionStatus(), 1);  // a scan takes no lock
+    const std::vector<FakeHidraw::Event> events = fake_.Events();
+    EXPECT_EQ(What(events), (std::vector<std::string>{"lock", "request", "unlock", "lock", "request", "unlock"}));
+    for (const FakeHidraw::Event& event : events) {
+        EXPECT_EQ(event.open, 0u) << "taken through the write descriptor";
+    }
+}
+
+TEST_F(LibraryOverHidraw, ANodeHeldByAnotherProcessIsWaitedForThenRefusedWithNothingSent) {
+    fake_.AddHidNode("hidraw3", kChipId, kPhys);
+    fake_.Respond(ChipAnswer);
+    ASSERT_EQ(GetConnectionStatus(), 1);
+    core::SetChipWaitLimitMs(200);
+    const int holder = fake_.HoldElsewhere("hidraw3");
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(GetSclLineValue(), KELVANE_E_CHIP_BUSY);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(199));  // kept on a clock of whole milliseconds
+    EXPECT_LT(waited, std::chrono::milliseconds(1500));
+    EXPECT_TRUE(fake_.Requests().empty());
+
+    // Let go while the next call waits: it is served.
+    core::SetChipWaitLimitMs(5000);
+    std::thread release([holder] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        FakeHidraw::LetGo(holder);
+    });
+    EXPECT_EQ(GetSclLineValue(), 0x01);
+    release.join();
+    EXPECT_EQ(fake_.Requests().size(), 1u);
+    core::SetChipWaitLimitMs(core::kChipWaitLimitMs);
 }
 
 }  // namespace
