@@ -63,7 +63,7 @@ public:
     }
 
     void Prepare() override {
-        port = static_cast<int>(NumberIn(port_, 0, 65535, "--port"));
+        portNumber_ = static_cast<int>(NumberIn(port_, 0, 65535, "--port"));
         if (bind_.empty() || bind_.size() > 255) {
             throw UsageError("serve: --bind needs an address");
         }
@@ -89,10 +89,10 @@ public:
         serve::ChipCalls calls(service, defaults);
         serve::Router router(serve::AccessGuard({}), calls, hub);
         serve::HttpServer http(router);
-        const int bound = http.Bind(bind_, port);
+        const int bound = http.Bind(bind_, portNumber_);
         if (bound < 0) {
             service.Stop();
-            throw Failure("serve: cannot listen on " + bind_ + " port " + std::to_string(port) +
+            throw Failure("serve: cannot listen on " + bind_ + " port " + std::to_string(portNumber_) +
                           " (in use, or not an address of this machine)");
         }
         router.SetAccess(serve::AccessGuard({token, bind_, bound}));
@@ -137,7 +137,7 @@ private:
     std::string port_ = std::to_string(kDefaultPort);
     std::string token_;
     bool noBrowser_ = false;
-    int port = kDefaultPort;
+    int portNumber_ = kDefaultPort;
 };
 
 }  // namespace
