@@ -93,6 +93,9 @@ HttpServer::HttpServer(Router& router) : impl_(std::make_unique<Impl>(router)) {
     httplib::Server& server = impl_->server;
     server.new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
     server.set_socket_options(SetSocketOptions);
+    // Answers go out at once (headers and body are written apart; with
+    // Nagle's algorithm the body waited for the client's delayed ACK).
+    server.set_tcp_nodelay(true);
     server.set_payload_max_length(Router::kLargestBody);
     httplib::Headers common;
     for (const auto& [name, value] : CommonHeaders()) {
