@@ -123,57 +123,60 @@ HttpResponse Router::Page(const HttpRequest& request, const RequestTarget& targe
 }
 
 HttpResponse Router::Api(const HttpRequest& request, const RequestTarget& target) {
-    HttpResponse response = [&]() -> HttpResponse {
-      try {
-        if (!guard_.Authorised(request, target)) {
-            HttpResponse refused = ErrorResponse(
-                401, "the token is missing or wrong: open the address that `kelvane serve` printed, with its ?token=");
-            refused.headers.emplace_back("WWW-Authenticate", "Bearer");
-            return refused;
-        }
-        const std::vector<std::string>& path = target.segments;
-        const bool post = request.method == "POST";
-        if (path.size() == 2 && path[1] == "chips") {
-            return post ? MethodNotAllowed("GET, HEAD") : AnswerResponse(calls_.List());
-        }
-        if (path.size() == 2 && path[1] == "events") {
-            return post ? MethodNotAllowed("GET, HEAD") : Events(target);
-        }
-        const bool chipCall = path.size() >= 4 && path.size() <= 5 && path[1] == "chips";
-        const bool batchCall = path.size() == 3 && path[1] == "config" && path[2] == "apply";
-        if (!chipCall && !batchCall) {
-            return ErrorResponse(404, "no such call");
-        }
-        if (!post) {
-            return MethodNotAllowed("POST");
-        }
-        if (!guard_.SameOrigin(request)) {
-            return ErrorResponse(403, "a call that changes something needs an Origin header of this server");
-        }
-        const std::vector<std::string> types = HeaderValues(request.headers, "Content-Type");
-        if (types.size() != 1 || MediaType(types[0]) != kJson) {
-            return ErrorResponse(415, "the body must be JSON (Content-Type: application/json)");
-        }
-        const nlohmann::json body = ParseBody(request.body);
-        if (batchCall) {
-            CommandCall call = BatchApply(body);
-            return AnswerResponse(calls_.OnAll(call.subcommand, std::move(call.extras)));
-        }
-        const std::string action = path.size() == 5 ? path[3] + "/" + path[4] : path[3];
-        CommandCall call;
-        if (!ChipCommand(action, body, call)) {
-            return ErrorResponse(404, "no such call");
-        }
-        return AnswerResponse(calls_.OnChip(path[2], call.subcommand, std::move(call.extras)));
-      } catch (const BadRequest& refused) {
-        return ErrorResponse(refused.Status(), refused.what());
-      }
-    }();
+    HttpResponse response;
+    try {
+        response = ApiCall(request, target);
+    } catch (const BadRequest& refused) {
+        response = ErrorResponse(refused.Status(), refused.what());
+    }
     response.headers.emplace_back("Cache-Control", "no-store");
     if (response.status != 401 && guard_.TokenInQuery(target)) {
         response.headers.emplace_back("Set-Cookie", guard_.TokenCookie());
     }
     return response;
+}
+
+HttpResponse Router::ApiCall(const HttpRequest& request, const RequestTarget& target) {
+    if (!guard_.Authorised(request, target)) {
+        HttpResponse refused = ErrorResponse(
+            401, "the token is missing or wrong: open the address that `kelvane serve` printed, with its ?token=");
+        refused.headers.emplace_back("WWW-Authenticate", "Bearer");
+        return refused;
+    }
+    const std::vector<std::string>& path = target.segments;
+    const bool post = request.method == "POST";
+    if (path.size() == 2 && path[1] == "chips") {
+        return post ? MethodNotAllowed("GET, HEAD") : AnswerResponse(calls_.List());
+    }
+    if (path.size() == 2 && path[1] == "events") {
+        return post ? MethodNotAllowed("GET, HEAD") : Events(target);
+    }
+    const bool chipCall = path.size() >= 4 && path.size() <= 5 && path[1] == "chips";
+    const bool batchCall = path.size() == 3 && path[1] == "config" && path[2] == "apply";
+    if (!chipCall && !batchCall) {
+        return ErrorResponse(404, "no such call");
+    }
+    if (!post) {
+        return MethodNotAllowed("POST");
+    }
+    if (!guard_.SameOrigin(request)) {
+        return ErrorResponse(403, "a call that changes something needs an Origin header of this server");
+    }
+    const std::vector<std::string> types = HeaderValues(request.headers, "Content-Type");
+    if (types.size() != 1 || MediaType(types[0]) != kJson) {
+        return ErrorResponse(415, "the body must be JSON (Content-Type: application/json)");
+    }
+    const nlohmann::json body = ParseBody(request.body);
+    if (batchCall) {
+        CommandCall call = BatchApply(body);
+        return AnswerResponse(calls_.OnAll(call.subcommand, std::move(call.extras)));
+    }
+    const std::string action = path.size() == 5 ? path[3] + "/" + path[4] : path[3];
+    CommandCall call;
+    if (!ChipCommand(action, body, call)) {
+        return ErrorResponse(404, "no such call");
+    }
+    return AnswerResponse(calls_.OnChip(path[2], call.subcommand, std::move(call.extras)));
 }
 
 HttpResponse Router::Events(const RequestTarget& target) {

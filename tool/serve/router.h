@@ -31,7 +31,10 @@ public:
     static constexpr std::size_t kLargestBody = 1024 * 1024;
 
 private:
+    // The API's answer with the headers every API answer carries.
     HttpResponse Api(const HttpRequest& request, const RequestTarget& target);
+    // The call itself; BadRequest for a body that does not fit.
+    HttpResponse ApiCall(const HttpRequest& request, const RequestTarget& target);
     HttpResponse Page(const HttpRequest& request, const RequestTarget& target);
     HttpResponse Events(const RequestTarget& target);
 
