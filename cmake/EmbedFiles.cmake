@@ -3,7 +3,7 @@
 # build time, on the build machine:
 #   cmake -DOUTPUT=<file.cpp> -DSCRATCH=<folder> "-DENTRIES=/a.html=<path>|/b.js=<path>" -P EmbedFiles.cmake
 # The content type comes from the file name's extension.
-cmake_minimum_required(VERSION 3.25)
+cmake_minimum_required(VERSION 3.18)
 
 function(_content_type name out)
   if(name MATCHES "\\.html$")
@@ -40,7 +40,7 @@ foreach(entry IN LISTS ENTRIES)
   string(SUBSTRING "${entry}" ${from} -1 path)
   _content_type("${url}" type)
   set(gz "${SCRATCH}/${n}.gz")
-  file(ARCHIVE_CREATE OUTPUT "${gz}" PATHS "${path}" FORMAT raw COMPRESSION GZip COMPRESSION_LEVEL 9)
+  file(ARCHIVE_CREATE OUTPUT "${gz}" PATHS "${path}" FORMAT raw COMPRESSION GZip)
   _bytes("${path}" plain)
   _bytes("${gz}" packed)
   file(SIZE "${path}" plain_size)
@@ -68,5 +68,6 @@ ${table}    };
 
 }  // namespace kelvane::tool::serve
 ")
-file(COPY_FILE "${OUTPUT}.new" "${OUTPUT}" ONLY_IF_DIFFERENT)
+# Only a changed source is compiled again.
+execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${OUTPUT}.new" "${OUTPUT}")
 file(REMOVE "${OUTPUT}.new")

@@ -1,6 +1,8 @@
 # Packages made by cpack from the installation: `cpack -G DEB` gives
 # kelvane_<version>_<architecture>.deb, `cpack -G TGZ` a tarball of the
-# installed tree (relocatable: unpack it anywhere).
+# installed tree (relocatable: unpack it anywhere). The tarball that is
+# shipped is the TGZ of a Debian 11 build with the C++ runtime linked in
+# (scripts/build-debian11.sh), which runs wherever glibc 2.17 or later is.
 set(CPACK_PACKAGE_NAME kelvane)
 set(CPACK_PACKAGE_VENDOR "Kelvane host software developers")
 set(CPACK_PACKAGE_CONTACT "Kelvane host software developers")

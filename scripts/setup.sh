@@ -21,6 +21,9 @@ packages+=(clang libclang-rt-14-dev)
 # Installation and package checks: pkg-config files, dpkg-shlibdeps (and the
 # file tool that cpack uses with it), udevadm, groff for the manual page.
 packages+=(pkg-config dpkg-dev file udev groff-base)
+# The Linux wheel and tarball are built and tested in a Debian 11 root
+# (scripts/debian11-root.sh), for machines with glibc 2.17 or later.
+packages+=(debootstrap)
 # The Windows flavour: MinGW-w64 cross compilers, GoogleTest's sources to
 # build it for Windows, wine to run the tests (wine32 from the i386
 # architecture for the 32-bit build).

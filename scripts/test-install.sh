@@ -5,9 +5,20 @@
 # library through pkg-config and through find_package(Kelvane) and run
 # against the installed virtual-chip flavour, and the DEB and TGZ packages
 # that cpack makes, unpacked and run.
+#   test-install.sh [build folder]
+#   test-install.sh --tarball kelvane-<version>-Linux.tar.gz
+# The second form checks a tarball made elsewhere (the Debian 11 build's,
+# scripts/build-debian11.sh) as the first checks cpack's: its files, the
+# examples built against it and run, its virtual kelvane.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$source_dir/build}" && pwd)
+given_tarball=
+if [ "${1:-}" = --tarball ]; then
+  given_tarball=$(cd "$(dirname "${2:?--tarball needs a file}")" && pwd)/$(basename "$2")
+  [ -f "$given_tarball" ] || { echo "test-install.sh: no $2" >&2; exit 1; }
+else
+  build=$(cd "${1:-$source_dir/build}" && pwd)
+fi
 cd "$source_dir"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kelvane-install-test-XXXXXX")
@@ -54,8 +65,14 @@ logged() {
 }
 cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 
-version=$(cache CMAKE_PROJECT_VERSION)
-libdir=$(cache CMAKE_INSTALL_LIBDIR)
+if [ -n "$given_tarball" ]; then
+  version=$(basename "$given_tarball" -Linux.tar.gz)
+  version=${version#kelvane-}
+  libdir=lib
+else
+  version=$(cache CMAKE_PROJECT_VERSION)
+  libdir=$(cache CMAKE_INSTALL_LIBDIR)
+fi
 lib=KelvaneDLL-UM_x86.dll
 no_devices="No devices connected"
 virtual_listing=$'Number of connected devices (VID = 0X1209, PID = 0X4B56): 1\n\n\t0) SN = "KV000001"'
@@ -122,16 +139,6 @@ build_with_pkg_config() {
   c++ -std=c++17 -Wall -Wextra -Werror "$source_dir/examples/i2c_scan.cpp" $flags -o "$out/i2c_scan"
 }
 
-echo "== cmake --install into a temporary prefix"
-logged "$work/install.log" cmake --install "$build" --prefix "$prefix"
-check_files "cmake --install" "$prefix" "$(installed_files; echo lib/udev/rules.d/70-kelvane.rules)"
-soname=$(objdump -p "$prefix/$libdir/$lib" | sed -n 's/^ *SONAME *//p')
-[ "$soname" = "$lib" ] && pass || fail "SONAME is '$soname'"
-[ "$(readlink "$prefix/bin/KelvaneCLI")" = "../$libdir/kelvane/KelvaneCLI" ] && pass || fail "bin/KelvaneCLI link"
-
-elsewhere=$work/elsewhere
-mkdir -p "$elsewhere"
-cd "$elsewhere"
 # A chip attached to this machine would be listed instead.
 devices_ok() {
   local out rc=0
@@ -165,6 +172,51 @@ check_tool_virtual() {
   [[ $grid == *"00:                         -- -- -- 0b -- -- -- -- "* && $grid == *"50: 50 --"* ]] && pass ||
     fail "$what detect: $grid"
 }
+# The tarball: its files; unpacked anywhere, its kelvane.pc still leads to
+# it; the examples built against it; its virtual kelvane.
+check_tarball() {
+  local tarball=$1 tree
+  if [ ! -f "$tarball" ]; then
+    fail "no $(basename "$tarball")"
+    return
+  fi
+  rm -rf "$work/moved"
+  mkdir -p "$work/moved"
+  tar -xzf "$tarball" -C "$work/moved"
+  tree=$work/moved/kelvane-$version-Linux
+  check_files "tarball contents" "$tree" "$(installed_files; echo lib/udev/rules.d/70-kelvane.rules)"
+  # Unpacked anywhere, its kelvane.pc still leads to it.
+  PKG_CONFIG_PATH=$tree/$libdir/pkgconfig build_with_pkg_config "$work/tgz"
+  cd "$elsewhere"
+  check_output "tarball list_chips" $'1 chip(s):\n  0: KV000001' 0 \
+    env LD_LIBRARY_PATH="$tree/$libdir/kelvane/virtual" "$work/tgz/list_chips"
+  check_output "tarball list_chips, real library" "No Kelvane chip found." 1 "$work/tgz/list_chips"
+  check_tool_virtual "tarball kelvane" "$tree/$libdir/kelvane/virtual/kelvane"
+  cd "$source_dir"
+}
+
+summary() {
+  echo "$((checks - failures)) passed, $failures failed"
+  [ "$failures" = 0 ]
+}
+
+elsewhere=$work/elsewhere
+mkdir -p "$elsewhere"
+if [ -n "$given_tarball" ]; then
+  echo "== the tarball $(basename "$given_tarball")"
+  check_tarball "$given_tarball"
+  summary
+  exit
+fi
+
+echo "== cmake --install into a temporary prefix"
+logged "$work/install.log" cmake --install "$build" --prefix "$prefix"
+check_files "cmake --install" "$prefix" "$(installed_files; echo lib/udev/rules.d/70-kelvane.rules)"
+soname=$(objdump -p "$prefix/$libdir/$lib" | sed -n 's/^ *SONAME *//p')
+[ "$soname" = "$lib" ] && pass || fail "SONAME is '$soname'"
+[ "$(readlink "$prefix/bin/KelvaneCLI")" = "../$libdir/kelvane/KelvaneCLI" ] && pass || fail "bin/KelvaneCLI link"
+
+cd "$elsewhere"
 devices_ok "$prefix/bin/KelvaneCLI" -devices
 devices_ok env PATH="$prefix/bin:$PATH" KelvaneCLI -devices
 # The virtual-chip flavour planted in the working directory is not what the
@@ -255,23 +307,6 @@ else
     env LD_LIBRARY_PATH="$root/usr/$libdir/kelvane/virtual" "$work/deb-list-chips"
   cd "$source_dir"
 fi
-tarball=$work/packages/kelvane-$version-Linux.tar.gz
-if [ ! -f "$tarball" ]; then
-  fail "no $(basename "$tarball")"
-else
-  mkdir -p "$work/moved"
-  tar -xzf "$tarball" -C "$work/moved"
-  tree=$work/moved/kelvane-$version-Linux
-  check_files "tarball contents" "$tree" "$(installed_files; echo lib/udev/rules.d/70-kelvane.rules)"
-  # Unpacked anywhere, its kelvane.pc still leads to it.
-  PKG_CONFIG_PATH=$tree/$libdir/pkgconfig build_with_pkg_config "$work/tgz"
-  cd "$elsewhere"
-  check_output "tarball list_chips" $'1 chip(s):\n  0: KV000001' 0 \
-    env LD_LIBRARY_PATH="$tree/$libdir/kelvane/virtual" "$work/tgz/list_chips"
-  check_output "tarball list_chips, real library" "No Kelvane chip found." 1 "$work/tgz/list_chips"
-  check_tool_virtual "tarball kelvane" "$tree/$libdir/kelvane/virtual/kelvane"
-  cd "$source_dir"
-fi
+check_tarball "$work/packages/kelvane-$version-Linux.tar.gz"
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" = 0 ]
+summary

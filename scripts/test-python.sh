@@ -4,7 +4,8 @@
 # installed with `pip install --no-index` into a new virtual environment,
 # on the virtual-chip flavour inside it (KELVANE_LIBRARY=virtual), from a
 # working directory outside the checkout, with nothing of the checkout on
-# the import path.
+# the import path; first the virtual chip is listed through it. The same
+# script runs in the Debian 11 root under Python 3.9 (scripts/test-debian11.sh).
 #   test-python.sh [wheel, default dist/kelvane-<version>-py3-none-manylinux_*.whl]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -41,6 +42,16 @@ case "$installed" in
   "$work/venv/"*) echo "kelvane from $installed" ;;
   *) echo "test-python.sh: kelvane comes from $installed, not from the wheel" >&2; exit 1 ;;
 esac
+# The virtual chip, listed through the installed package (in a folder of
+# its own: the virtual chips keep their state in the working directory).
+mkdir "$work/listing"
+chips=$(cd "$work/listing" && KELVANE_LIBRARY=virtual "$work/venv/bin/python" -c \
+        "import kelvane; print([c.serial for c in kelvane.list_chips()])")
+if [ "$chips" != "['KV000001']" ]; then
+  echo "test-python.sh: the installed package lists $chips on the virtual flavour, not ['KV000001']" >&2
+  exit 1
+fi
+echo "virtual chips: $chips"
 # The tests stay in the checkout; pytest puts their own folder on the path,
 # and the options of python/pyproject.toml (which add python/) are not read.
 printf "[pytest]\n" >"$work/pytest.ini"

@@ -11,9 +11,12 @@ Python files:
 
 On Linux the C++ runtime is linked into the library, so that it needs only
 glibc; the wheel is then tagged ``manylinux_2_<N>_<arch>`` with N the
-highest GLIBC_2.N symbol version the files use (``linux_<arch>`` when a file
-needs anything else). ``KELVANE_NATIVE_BUILD_DIR`` keeps the CMake build in
-a folder of one's choice for the next run.
+highest GLIBC_2.N symbol version the files use, and also
+``manylinux2014_<arch>`` when N is 17 or less (``linux_<arch>`` when a file
+needs anything else). The build needs CMake 3.18 or later and a C++20
+compiler, nothing else: the programs (KelvaneCLI, kelvane) are left out.
+``KELVANE_NATIVE_BUILD_DIR`` keeps the CMake build in a folder of one's
+choice for the next run.
 
 As a program it writes a wheel around library files built elsewhere (the
 MinGW-w64 builds of the Windows DLLs)::
@@ -44,6 +47,8 @@ VIRTUAL_FOLDER = "kelvane/lib/virtual"
 #: What the ELF files of a manylinux wheel may need: glibc's own libraries.
 GLIBC_LIBRARIES = {"libc.so.6", "libm.so.6", "libdl.so.2", "libpthread.so.0", "librt.so.1",
                    "ld-linux-x86-64.so.2", "ld-linux-aarch64.so.1", "ld-linux.so.2"}
+#: glibc 2.17, the manylinux2014 policy's: files that need no newer glibc carry its tag too.
+MANYLINUX2014_GLIBC = 17
 #: Every file in an archive gets this time (the earliest a zip can hold), so
 #: that the same inputs give the same archive.
 ARCHIVE_TIME = (1980, 1, 1, 0, 0, 0)
@@ -158,7 +163,11 @@ def _add(archive: zipfile.ZipFile, name: str, data: bytes, mode: int = 0o644) ->
 
 
 def write_wheel(out_dir: str, platform_tag: str, library: str, virtual: str, root: str = PYTHON_ROOT) -> str:
-    """Writes kelvane-<version>-py3-none-<platform_tag>.whl with the two library files; returns its path."""
+    """Writes kelvane-<version>-py3-none-<platform_tag>.whl with the two library files; returns its path.
+
+    A platform tag of several tags joined with dots (a compressed tag set)
+    gives WHEEL one Tag line for each.
+    """
     tables = read_project(os.path.join(root, "pyproject.toml"))
     project = tables["project"]
     name, version = str(project["name"]), str(project["version"])
@@ -176,7 +185,8 @@ def write_wheel(out_dir: str, platform_tag: str, library: str, virtual: str, roo
         with open(license_file, "rb") as file:
             members.append((f"{dist_info}/LICENSE", file.read(), 0o644))
     members.append((f"{dist_info}/METADATA", metadata_text(project).encode("utf-8"), 0o644))
-    wheel = f"Wheel-Version: 1.0\nGenerator: kelvane_build {version}\nRoot-Is-Purelib: false\nTag: {tag}\n"
+    tag_lines = "".join(f"Tag: py3-none-{platform}\n" for platform in platform_tag.split("."))
+    wheel = f"Wheel-Version: 1.0\nGenerator: kelvane_build {version}\nRoot-Is-Purelib: false\n{tag_lines}"
     members.append((f"{dist_info}/WHEEL", wheel.encode("ascii"), 0o644))
     entry_points = entry_points_text(tables)
     if entry_points:
@@ -205,7 +215,12 @@ def _find_license(root: str) -> Optional[str]:
 # ---- the platform tag of ELF files ----------------------------------------------------------------
 
 def linux_platform_tag(files: Iterable[str], arch: str) -> str:
-    """manylinux_2_<N>_<arch> for files that need glibc alone, else linux_<arch>."""
+    """manylinux_2_<N>_<arch> for files that need glibc alone, else linux_<arch>.
+
+    Files that need no newer glibc than 2.17 get the compressed tag set
+    manylinux_2_<N>_<arch>.manylinux2014_<arch>, which pip before 20.3 also
+    understands.
+    """
     highest = 0
     for path in files:
         dynamic = subprocess.run(["readelf", "-d", "-W", path], check=True, capture_output=True, text=True).stdout
@@ -220,7 +235,8 @@ def linux_platform_tag(files: Iterable[str], arch: str) -> str:
             return f"linux_{arch}"
         for name in names:
             highest = max(highest, int(name.split(".")[1]))
-    return f"manylinux_2_{highest}_{arch}"
+    tag = f"manylinux_2_{highest}_{arch}"
+    return f"{tag}.manylinux2014_{arch}" if highest <= MANYLINUX2014_GLIBC else tag
 
 
 # ---- building the library ---------------------------------------------------------------------------
@@ -244,9 +260,9 @@ def build_library(source: str, build: str, version: str) -> Tuple[str, str]:
     """Builds both flavours of the library with CMake; returns (library, virtual)."""
     cmake = shutil.which("cmake")
     if cmake is None:
-        raise RuntimeError("building kelvane from source needs CMake 3.25 or later and a C++20 compiler")
+        raise RuntimeError("building kelvane from source needs CMake 3.18 or later and a C++20 compiler")
     configure = [cmake, "-S", source, "-B", build, "-DCMAKE_BUILD_TYPE=Release",
-                 "-DKELVANE_BUILD_TESTS=OFF", "-DKELVANE_BUILD_BENCH=OFF"]
+                 "-DKELVANE_BUILD_TESTS=OFF", "-DKELVANE_BUILD_BENCH=OFF", "-DKELVANE_BUILD_PROGRAMS=OFF"]
     if sys.platform.startswith("linux"):
         # The C++ runtime and libgcc linked in, the symbols stripped.
         configure.append("-DCMAKE_SHARED_LINKER_FLAGS=-static-libstdc++ -static-libgcc -s")

@@ -9,6 +9,10 @@ bench of its own loads a private copy of the library file with it (the
 `bench` fixture). No test keeps chip state in a file.
 """
 
+# The annotations name pytest.Config and pytest.MonkeyPatch, which pytest 6
+# (Debian 11's, with Python 3.9) does not have: they are not evaluated.
+from __future__ import annotations
+
 import itertools
 import os
 import shutil

@@ -3,18 +3,23 @@
 
     check_wheels.py [--refuses-faults] DIST_FOLDER
 
-For every wheel kelvane-<version>-py3-none-<platform>.whl:
+For every wheel kelvane-<version>-py3-none-<platform>.whl (<platform> may be
+a compressed tag set, tags joined with dots):
 - the version is the package's (python/pyproject.toml) and the library's
   (CMakeLists.txt);
-- WHEEL says Root-Is-Purelib: false and the file name's tag; RECORD lists
+- WHEEL says Root-Is-Purelib: false and the file name's tags; RECORD lists
   every other file once with its sha256 and size; the files are exactly the
   package's modules, both library files and the metadata; entry_points.txt
   names the PyInstaller hook;
 - Linux: both library files are x86-64 ELF shared objects that need
   glibc's libraries only (no libstdc++, no libgcc_s) and export exactly the
-  listed names (check_exports.sh); <N> of manylinux_2_<N> is the highest
-  GLIBC_2.N symbol version that the files use, read from their dynamic
-  symbols;
+  listed names (check_exports.sh); every tag is a manylinux tag, none for a
+  glibc older than the highest GLIBC_2.N symbol version that the files use
+  (read from their dynamic symbols), the oldest for exactly that one, and
+  none newer than manylinux2014 (glibc 2.17), so that the wheel installs
+  where hidapi's and libusb's do; files that need a glibc before 2.34 need
+  libpthread.so.0, without which the C++ runtime linked into them would
+  take std::mutex for a no-op in a process that lacks it;
 - Windows: both DLLs are PE files of the tag's machine and export exactly
   the listed names at their ordinals (check_windows_binary.sh), and
   --windows-build PLATFORM=FOLDER compares them with that build's files.
@@ -22,8 +27,10 @@ And the source distribution holds the Python project, its build backend
 and the library's sources.
 
 --refuses-faults checks the checker: copies of the Linux wheel spoilt in
-one way each (a tag with a lower <N>, a file whose RECORD hash is wrong, a
-missing virtual flavour, Root-Is-Purelib: true) must each be refused.
+one way each (a tag with a lower <N>, files that need a glibc newer than
+2.17 under a tag that says so, a library that does not need libpthread, a
+file whose RECORD hash is wrong, a missing virtual flavour, Root-Is-Purelib:
+true) must each be refused for that fault.
 """
 
 import argparse
@@ -39,12 +46,18 @@ import tarfile
 import tempfile
 import zipfile
 from pathlib import Path
-from typing import Dict, List, Optional
+from typing import Dict, List, Optional, Tuple
 
 SOURCE = Path(__file__).resolve().parents[2]
 LIBRARY_NAME = "KelvaneDLL-UM_x86.dll"
 LIBRARY_FILES = [f"kelvane/lib/{LIBRARY_NAME}", f"kelvane/lib/virtual/{LIBRARY_NAME}"]
 GLIBC_LIBRARIES = {"libc.so.6", "libm.so.6", "libdl.so.2", "libpthread.so.0", "librt.so.1", "ld-linux-x86-64.so.2"}
+#: The newest glibc a Linux wheel may need: manylinux2014's.
+NEWEST_GLIBC = 17
+#: From this glibc on the threads functions are in libc.so.6 itself.
+GLIBC_WITH_THREADS = 34
+#: The manylinux tags named after their policy, and the glibc each stands for.
+LEGACY_MANYLINUX = {"manylinux1": 5, "manylinux2010": 12, "manylinux2014": 17}
 WINDOWS = {"win32": ("i686-w64-mingw32-objdump", "pei-i386"),
            "win_amd64": ("x86_64-w64-mingw32-objdump", "pei-x86-64")}
 
@@ -84,6 +97,10 @@ def check_elf(path: str, name: str) -> List[str]:
     needed = set(re.findall(r"^\s*NEEDED\s+(\S+)", private, re.MULTILINE))
     if needed - GLIBC_LIBRARIES:
         problems.append(f"{name} needs {sorted(needed - GLIBC_LIBRARIES)} besides glibc")
+    required = glibc_requirement(path)
+    if required is not None and required < GLIBC_WITH_THREADS and "libpthread.so.0" not in needed:
+        problems.append(f"{name} needs GLIBC_2.{required} but not libpthread.so.0: its std::mutex would not "
+                        f"lock in a process without libpthread")
     foreign = sorted(set(re.findall(r"\b((?:GLIBCXX|CXXABI|GCC)_[0-9.]+)", private)))
     if foreign:
         problems.append(f"{name} needs symbol versions {foreign}")
@@ -110,7 +127,7 @@ def check_pe(path: str, name: str, platform: str) -> List[str]:
 def check_wheel(path: str, windows_builds: Dict[str, str]) -> List[str]:
     """The problems of one wheel (empty when it is sound)."""
     name = os.path.basename(path)
-    match = re.fullmatch(r"kelvane-([^-]+)-py3-none-([a-z0-9_]+)\.whl", name)
+    match = re.fullmatch(r"kelvane-([^-]+)-py3-none-([a-z0-9_.]+)\.whl", name)
     if not match:
         return [f"{name}: not a name kelvane-<version>-py3-none-<platform>.whl"]
     version, platform = match.groups()
@@ -132,7 +149,7 @@ def check_wheel(path: str, windows_builds: Dict[str, str]) -> List[str]:
     if "Root-Is-Purelib: false" not in wheel.splitlines():
         problems.append(f"{name}: WHEEL does not say Root-Is-Purelib: false")
     tags = [line.split(": ", 1)[1] for line in wheel.splitlines() if line.startswith("Tag: ")]
-    if tags != [f"py3-none-{platform}"]:
+    if tags != [f"py3-none-{p}" for p in platform.split(".")]:
         problems.append(f"{name}: WHEEL tags {tags}")
     record = list(csv.reader(io.StringIO(contents.get(f"{dist_info}/RECORD", b"").decode())))
     recorded = {row[0]: row[1:] for row in record if row}
@@ -159,15 +176,11 @@ def check_wheel(path: str, windows_builds: Dict[str, str]) -> List[str]:
                 file = os.path.join(folder, member.replace("/", "_"))
                 Path(file).write_bytes(contents[member])
                 files.append((member, file))
-        if platform.startswith("manylinux_"):
-            tag = re.fullmatch(r"manylinux_2_(\d+)_x86_64", platform)
-            if not tag:
-                problems.append(f"{name}: platform {platform} is not manylinux_2_<N>_x86_64")
+        if platform.startswith("manylinux"):
             for member, file in files:
                 problems += [f"{name}: {p}" for p in check_elf(file, member)]
             required = max((glibc_requirement(f) or 0 for _, f in files), default=0)
-            if tag and int(tag.group(1)) != required:
-                problems.append(f"{name}: tagged manylinux_2_{tag.group(1)}, the files need GLIBC_2.{required}")
+            problems += [f"{name}: {p}" for p in check_manylinux_tags(platform.split("."), required)]
         elif platform in WINDOWS:
             for member, file in files:
                 problems += [f"{name}: {p}" for p in check_pe(file, member, platform)]
@@ -178,6 +191,34 @@ def check_wheel(path: str, windows_builds: Dict[str, str]) -> List[str]:
                         problems.append(f"{name}: {member} is not {built}")
         else:
             problems.append(f"{name}: unknown platform {platform}")
+    return problems
+
+
+def manylinux_glibc(tag: str) -> Optional[int]:
+    """N of glibc 2.N that an x86-64 manylinux tag stands for, None for any other tag."""
+    match = re.fullmatch(r"manylinux_2_(\d+)_x86_64", tag)
+    if match:
+        return int(match.group(1))
+    policy = re.fullmatch(r"(manylinux\w+)_x86_64", tag)
+    return LEGACY_MANYLINUX.get(policy.group(1)) if policy else None
+
+
+def check_manylinux_tags(tags: List[str], required: int) -> List[str]:
+    """The problems of a Linux wheel's tags for files that need GLIBC_2.<required>."""
+    problems = []
+    glibcs = []
+    for tag in tags:
+        glibc = manylinux_glibc(tag)
+        if glibc is None:
+            problems.append(f"platform {tag} is not manylinux_2_<N>_x86_64 nor a manylinux policy's tag")
+            continue
+        glibcs.append(glibc)
+        if glibc < required:
+            problems.append(f"tagged {tag} (glibc 2.{glibc}), the files need GLIBC_2.{required}")
+        if glibc > NEWEST_GLIBC:
+            problems.append(f"tagged {tag} (glibc 2.{glibc}), newer than manylinux2014 (glibc 2.{NEWEST_GLIBC})")
+    if glibcs and min(glibcs) > required:
+        problems.append(f"tagged for glibc 2.{min(glibcs)} at the oldest, the files need only GLIBC_2.{required}")
     return problems
 
 
@@ -196,14 +237,15 @@ def check_sdist(path: str) -> List[str]:
     return problems
 
 
-def spoilt_copies(wheel: str, folder: str) -> Dict[str, str]:
-    """Copies of a Linux wheel, each spoilt in one way, with a RECORD that matches."""
+def spoilt_copies(wheel: str, folder: str) -> Dict[str, Tuple[str, str]]:
+    """Copies of a Linux wheel, each spoilt in one way, with a RECORD that matches:
+    {fault: (path, what the check must say about it)}."""
     with zipfile.ZipFile(wheel) as archive:
         contents = {n: archive.read(n) for n in archive.namelist()}
     version = re.search(r"kelvane-([^-]+)-", os.path.basename(wheel)).group(1)
     dist_info = f"kelvane-{version}.dist-info"
-    tag = re.search(r"manylinux_2_(\d+)_", wheel)
-    lower = f"manylinux_2_{int(tag.group(1)) - 1}_x86_64"
+    required = int(re.search(r"manylinux_2_(\d+)_", wheel).group(1))
+    platform = re.search(r"py3-none-(.*)\.whl", wheel).group(1)
 
     def write(label: str, files: Dict[str, bytes], platform: str, fix_record: bool = True) -> str:
         files = dict(files)
@@ -221,19 +263,44 @@ def spoilt_copies(wheel: str, folder: str) -> Dict[str, str]:
                 archive.writestr(member, data)
         return path
 
-    platform = re.search(r"py3-none-(.*)\.whl", wheel).group(1)
-    retagged = dict(contents)
-    retagged[f"{dist_info}/WHEEL"] = contents[f"{dist_info}/WHEEL"].replace(platform.encode(), lower.encode())
+    def retagged(files: Dict[str, bytes], platform: str) -> Dict[str, bytes]:
+        lines = [line for line in files[f"{dist_info}/WHEEL"].decode().splitlines() if not line.startswith("Tag: ")]
+        lines += [f"Tag: py3-none-{p}" for p in platform.split(".")]
+        return {**files, f"{dist_info}/WHEEL": ("\n".join(lines) + "\n").encode()}
+
+    def patched(files: Dict[str, bytes], members: List[str], old: bytes, new: bytes) -> Dict[str, bytes]:
+        """The files with a string of the members' dynamic string tables replaced by one as long,
+        in those of the members that hold it (one at least)."""
+        assert len(old) == len(new)
+        files = dict(files)
+        holding = [member for member in members if old in files[member]]
+        if not holding:
+            raise RuntimeError(f"none of {members} holds {old!r} to spoil")
+        for member in holding:
+            files[member] = files[member].replace(old, new)
+        return files
+
+    lower = f"manylinux_2_{required - 1}_x86_64"
+    # The files' newest symbol version renamed GLIBC_2.18, under a tag that says so.
+    newer = patched(contents, LIBRARY_FILES, f"GLIBC_2.{required}\0".encode(), b"GLIBC_2.18\0")
+    # The virtual flavour's NEEDED libpthread.so.0 turned into a second libc.so.6.
+    no_pthread = patched(contents, LIBRARY_FILES[1:], b"libpthread.so.0\0", b"libc.so.6".ljust(16, b"\0"))
     no_virtual = {k: v for k, v in contents.items() if k != LIBRARY_FILES[1]}
     changed = dict(contents)
     changed["kelvane/chip.py"] = contents["kelvane/chip.py"] + b"\n"
     purelib = dict(contents)
     purelib[f"{dist_info}/WHEEL"] = contents[f"{dist_info}/WHEEL"].replace(b"Purelib: false", b"Purelib: true")
     return {
-        "a lower manylinux tag": write("lower-tag", retagged, lower),
-        "a file that RECORD does not describe": write("changed-file", changed, platform, fix_record=False),
-        "no virtual flavour": write("no-virtual", no_virtual, platform),
-        "Root-Is-Purelib: true": write("purelib", purelib, platform),
+        "a lower manylinux tag": (write("lower-tag", retagged(contents, lower), lower), "the files need GLIBC_2"),
+        "files that need glibc 2.18, tagged for it": (
+            write("newer-glibc", retagged(newer, "manylinux_2_18_x86_64"), "manylinux_2_18_x86_64"),
+            "newer than manylinux2014"),
+        "a library that does not need libpthread": (write("no-pthread", no_pthread, platform),
+                                                    "but not libpthread.so.0"),
+        "a file that RECORD does not describe": (write("changed-file", changed, platform, fix_record=False),
+                                                 "RECORD has"),
+        "no virtual flavour": (write("no-virtual", no_virtual, platform), "files differ"),
+        "Root-Is-Purelib: true": (write("purelib", purelib, platform), "Root-Is-Purelib: false"),
     }
 
 
@@ -253,12 +320,13 @@ def main() -> int:
             return 1
         failures = 0
         with tempfile.TemporaryDirectory() as folder:
-            for fault, copy in spoilt_copies(linux[0], folder).items():
+            for fault, (copy, reason) in spoilt_copies(linux[0], folder).items():
                 problems = check_wheel(copy, {})
-                if problems:
-                    print(f"refused, with {fault}: {problems[0]}")
+                refusal = [p for p in problems if reason in p]
+                if refusal:
+                    print(f"refused, with {fault}: {refusal[0]}")
                 else:
-                    print(f"FAIL: a wheel with {fault} passes the check")
+                    print(f"FAIL: a wheel with {fault} is not refused for it ({reason!r}): {problems}")
                     failures += 1
         return 1 if failures else 0
 

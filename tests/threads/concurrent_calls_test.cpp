@@ -22,7 +22,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::u16string ChipString(int (*getter)(KelvaneChar*)) {
+// A string getter as the header declares it (__stdcall in 32-bit Windows).
+using StringGetter = decltype(&GetSerialNumber);
+
+std::u16string ChipString(StringGetter getter) {
     KelvaneChar buffer[64] = {};
     if (getter(buffer) != 0) {
         return u"<failed>";
