@@ -20,7 +20,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 seconds=${1:?usage: bash scripts/fuzz.sh SECONDS}
-targets=${FUZZ_TARGETS:-hostile_chip command_line data_files bench_file state_file tool_input}
+targets=${FUZZ_TARGETS:-hostile_chip command_line data_files bench_file state_file tool_input serve_request}
 build=$root/build-fuzz
 
 bash scripts/setup.sh

@@ -11,6 +11,11 @@ packages+=(libcli11-dev nlohmann-json3-dev libtoml11-dev)
 packages+=(python3-pip python3-venv)
 # The Python tests compare kelvane.SMBus with the common SMBus package.
 packages+=(python3-smbus2)
+# The page tests of kelvane serve (scripts/test-page.sh): headless Chromium
+# driven by Selenium. (The HTTP library, cpp-httplib, is in third_party/:
+# Debian's libcpp-httplib-dev has only its declarations, with the code in a
+# shared library built with OpenSSL, which the Windows builds cannot use.)
+packages+=(chromium chromium-driver python3-selenium)
 # The fuzz targets (scripts/fuzz.sh): Clang 14 and its libFuzzer runtime.
 packages+=(clang libclang-rt-14-dev)
 # Installation and package checks: pkg-config files, dpkg-shlibdeps (and the

@@ -88,7 +88,7 @@ installed_files() {
     "$l/kelvane/virtual/KelvaneCLI" "$l/kelvane/virtual/kelvane" "$l/kelvane/virtual/$lib" \
     "$l/pkgconfig/kelvane.pc" share/man/man1/KelvaneCLI.1 share/man/man1/kelvane.1 \
     share/doc/kelvane/LICENSE share/doc/kelvane/README.md share/doc/kelvane/virtual-bench.md \
-    share/doc/kelvane/kelvane-tool.md
+    share/doc/kelvane/kelvane-tool.md share/doc/kelvane/kelvane-serve.md share/doc/kelvane/serve-bus.png
   (cd "$source_dir/examples" && ls | sed 's|^|share/doc/kelvane/examples/|')
 }
 

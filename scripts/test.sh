@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: a normal build (build/), its
+# Builds everything and runs every test: a normal build (build/) with the
+# page tests of kelvane serve in headless Chromium, its
 # hidraw library and programs on a real HID stack in a virtual machine
 # (scripts/test-real-hid.sh), a build
 # under AddressSanitizer and UndefinedBehaviorSanitizer (build-san/), the
@@ -65,6 +66,8 @@ run() {
 
 stage "normal build"
 run build
+stage "the page of kelvane serve in headless Chromium"
+bash scripts/test-page.sh build
 stage "installation, examples and packages"
 bash scripts/test-install.sh build
 stage "real HID stack: the hidraw library in a virtual machine (qemu)"

@@ -41,8 +41,8 @@ CommandLine::CommandLine() : app(kDescription, "kelvane"), commands(AllCommands(
     app.footer(kFooter);
 }
 
-int RunProgram(const std::vector<std::string>& arguments) {
-    CommandLine line;
+ParsedLine ParseLine(CommandLine& line, const std::vector<std::string>& arguments) {
+    ParsedLine parsed;
     std::vector<const char*> argv;
     for (const std::string& argument : arguments) {
         argv.push_back(argument.c_str());
@@ -50,11 +50,13 @@ int RunProgram(const std::vector<std::string>& arguments) {
     try {
         line.app.parse(static_cast<int>(argv.size()), argv.data());
     } catch (const CLI::CallForHelp&) {
-        WriteStdout(line.app.help());
-        return kExitSuccess;
+        parsed.kind = ParsedLine::Kind::kHelp;
+        parsed.text = line.app.help();
+        return parsed;
     } catch (const CLI::CallForAllHelp&) {
-        WriteStdout(line.app.help("", CLI::AppFormatMode::All));
-        return kExitSuccess;
+        parsed.kind = ParsedLine::Kind::kHelp;
+        parsed.text = line.app.help("", CLI::AppFormatMode::All);
+        return parsed;
     } catch (const CLI::RequiredError& error) {
         // CLI11 checks for the subcommand before it looks at what it did not
         // take: name that first ("kelvane scan", "kelvane --bogus").
@@ -64,32 +66,49 @@ int RunProgram(const std::vector<std::string>& arguments) {
             for (const std::string& name : unknown) {
                 names += (names.empty() ? "" : " ") + name;
             }
-            return UsageFailure("not a subcommand or option: " + names);
+            parsed.text = "not a subcommand or option: " + names;
+            return parsed;
         }
-        return UsageFailure(error.what());
+        parsed.text = error.what();
+        return parsed;
     } catch (const CLI::ParseError& error) {
-        return UsageFailure(error.what());
+        parsed.text = error.what();
+        return parsed;
     }
 
-    Command* chosen = nullptr;
     for (const std::unique_ptr<Command>& command : line.commands) {
         if (command->Chosen()) {
-            chosen = command.get();
+            parsed.chosen = command.get();
         }
     }
-    Settings settings;
     try {
-        settings = SettingsOf(line.options);
-        chosen->Prepare();
+        parsed.settings = SettingsOf(line.options);
+        parsed.chosen->Prepare();
     } catch (const UsageError& error) {
-        return UsageFailure(error.what());
+        parsed.text = error.what();
+        return parsed;
     }
+    parsed.kind = ParsedLine::Kind::kRun;
+    return parsed;
+}
 
+int RunProgram(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    const ParsedLine parsed = ParseLine(line, arguments);
+    if (parsed.kind == ParsedLine::Kind::kHelp) {
+        WriteStdout(parsed.text);
+        return kExitSuccess;
+    }
+    if (parsed.kind == ParsedLine::Kind::kUsage) {
+        return UsageFailure(parsed.text);
+    }
+    const Settings& settings = parsed.settings;
     Output output(settings.json);
     try {
         const Library library = OpenLibrary(ChooseLibrary(settings.library, EnvironmentVariable(kLibraryVariable)));
-        Session session(library, settings, output);
-        chosen->Run(session);
+        DiskFiles files;
+        Session session(library, settings, output, files);
+        parsed.chosen->Run(session);
         output.Print();
         return kExitSuccess;
     } catch (const UsageError& error) {

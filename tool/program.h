@@ -21,8 +21,23 @@ struct CommandLine {
     CommandLine();
 };
 
-// Runs the program on its arguments (UTF-8, the program's name first) and
-// returns the exit status.
+// A command line parsed and checked, before the library is loaded.
+struct ParsedLine {
+    enum class Kind {
+        kRun,    // run `chosen` with `settings`
+        kHelp,   // print `text`, the help asked for
+        kUsage,  // a usage error: `text` is its message
+    };
+    Kind kind = Kind::kUsage;
+    std::string text;
+    Command* chosen = nullptr;
+    Settings settings;
+};
+
+// Parses arguments (UTF-8, the program's name first) into line.
+ParsedLine ParseLine(CommandLine& line, const std::vector<std::string>& arguments);
+
+// Runs the program on its arguments and returns the exit status.
 int RunProgram(const std::vector<std::string>& arguments);
 
 }  // namespace kelvane::tool

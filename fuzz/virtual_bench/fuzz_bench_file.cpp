@@ -47,10 +47,20 @@ void CheckLimits(const sim::BenchDescription& bench) {
         }
         for (const sim::PinDescription& pin : chip.pins) {
             if (pin.pin > 3 || pin.config.designation > 7 || pin.config.direction > 1 || pin.config.value > 1 ||
-                pin.inputLevel > 1) {
+                pin.inputLevel > 1 || pin.toggleMs > 3600000) {
                 fuzz::Finding("pin %zu was taken with designation %u, direction %u, value %u, level %u", pin.pin,
                               pin.config.designation, pin.config.direction, pin.config.value, pin.inputLevel);
             }
+        }
+        bool channels[4] = {};
+        for (const sim::AnalogDescription& analog : chip.analogInputs) {
+            if (analog.channel < 1 || analog.channel > 3 || channels[analog.channel] ||
+                analog.signal.minMv > analog.signal.maxMv || analog.signal.maxMv > 65535 ||
+                analog.signal.periodMs < 1 || analog.signal.periodMs > 3600000) {
+                fuzz::Finding("ADC channel %zu was taken with %u to %u mV, period %u ms", analog.channel,
+                              analog.signal.minMv, analog.signal.maxMv, analog.signal.periodMs);
+            }
+            channels[analog.channel % 4] = true;
         }
         for (const sim::FaultRule& rule : chip.faults) {
             if (rule.index > 63 || rule.skip < 0 || rule.times < sim::kForever ||

@@ -12,6 +12,7 @@
 #include "bench/bench.h"
 #include "chip/fault_injector.h"
 #include "chip/gp_pin.h"
+#include "chip/input_signals.h"
 
 namespace kelvane::sim {
 
@@ -38,11 +39,19 @@ struct SmbusDescription {
     MemoryContents contents{0x00, false, {}};
 };
 
-// A GP pin's power-up configuration, and the level an input sees.
+// A GP pin's power-up configuration, and the level an input sees (which
+// flips every toggleMs milliseconds of the wall clock, when not 0).
 struct PinDescription {
     std::size_t pin = 0;
     GpPin config;
     std::uint8_t inputLevel = 0;
+    std::uint32_t toggleMs = 0;
+};
+
+// The signal at an ADC channel (1 to 3).
+struct AnalogDescription {
+    std::size_t channel = 1;
+    AnalogSignal signal;
 };
 
 struct ChipDescription {
@@ -55,6 +64,7 @@ struct ChipDescription {
     // 7-bit addresses of write-only devices (display controllers).
     std::vector<std::uint8_t> displays;
     std::vector<PinDescription> pins;
+    std::vector<AnalogDescription> analogInputs;
     std::vector<FaultRule> faults;
     std::optional<std::uint8_t> forcedEngineState;
     bool busHung = false;

@@ -14,6 +14,10 @@ namespace {
 constexpr std::size_t kMaxPorts = 64;
 constexpr std::size_t kMaxSerialCharacters = 30;
 constexpr std::uint32_t kMaxCount = 1000000;
+// Periods of the inputs that move with the wall clock: up to an hour;
+// voltages at the ADC inputs up to 65.535 V (a reading stops at 1023).
+constexpr std::uint32_t kLongestPeriodMs = 3600000;
+constexpr std::uint32_t kHighestMillivolts = 65535;
 
 using Fields = std::map<std::string, std::string, std::less<>>;
 
@@ -217,6 +221,9 @@ public:
         if (keyword == "gp") {
             return Pin(words);
         }
+        if (keyword == "adc") {
+            return Analog(words);
+        }
         if (keyword == "fault") {
             return Fault(words);
         }
@@ -315,12 +322,13 @@ private:
     }
 
     bool Pin(const std::vector<std::string_view>& words) {
-        const auto fields = FieldsOf(words, {"pin", "designation", "direction", "value", "level"});
+        const auto fields = FieldsOf(words, {"pin", "designation", "direction", "value", "level", "toggle"});
         PinDescription pin;
         if (!fields || fields->count("pin") == 0 || !Take(*fields, "pin", pin.pin, DecimalIn(0, 3)) ||
             !Take(*fields, "designation", pin.config.designation, DecimalIn(0, 7)) ||
             !Take(*fields, "value", pin.config.value, DecimalIn(0, 1)) ||
-            !Take(*fields, "level", pin.inputLevel, DecimalIn(0, 1))) {
+            !Take(*fields, "level", pin.inputLevel, DecimalIn(0, 1)) ||
+            !Take(*fields, "toggle", pin.toggleMs, DecimalIn(1, kLongestPeriodMs))) {
             return false;
         }
         if (const auto direction = fields->find("direction"); direction != fields->end()) {
@@ -330,6 +338,36 @@ private:
             pin.config.direction = direction->second == "in" ? kDirectionInput : kDirectionOutput;
         }
         CurrentChip()->pins.push_back(pin);
+        return true;
+    }
+
+    bool Analog(const std::vector<std::string_view>& words) {
+        const auto fields = FieldsOf(words, {"channel", "wave", "min", "max", "period"});
+        AnalogDescription analog;
+        if (!fields || fields->count("channel") == 0 || !Take(*fields, "channel", analog.channel, DecimalIn(1, 3)) ||
+            !Take(*fields, "min", analog.signal.minMv, DecimalIn(0, kHighestMillivolts)) ||
+            !Take(*fields, "max", analog.signal.maxMv, DecimalIn(0, kHighestMillivolts)) ||
+            !Take(*fields, "period", analog.signal.periodMs, DecimalIn(1, kLongestPeriodMs)) ||
+            analog.signal.minMv > analog.signal.maxMv) {
+            return false;
+        }
+        if (const auto wave = fields->find("wave"); wave != fields->end()) {
+            static const std::map<std::string_view, Waveform> kWaves{{"constant", Waveform::kConstant},
+                                                                     {"sine", Waveform::kSine},
+                                                                     {"ramp", Waveform::kRamp},
+                                                                     {"noise", Waveform::kNoise}};
+            const auto found = kWaves.find(wave->second);
+            if (found == kWaves.end()) {
+                return false;
+            }
+            analog.signal.wave = found->second;
+        }
+        for (const AnalogDescription& other : CurrentChip()->analogInputs) {
+            if (other.channel == analog.channel) {
+                return false;
+            }
+        }
+        CurrentChip()->analogInputs.push_back(analog);
         return true;
     }
 

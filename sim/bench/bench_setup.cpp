@@ -22,6 +22,9 @@ void SetUpPins(const std::vector<PinDescription>& pins, Chip& chip) {
     for (const PinDescription& pin : pins) {
         config.flash.gpPins[pin.pin] = pin.config;
         config.runtime.inputLevels[pin.pin] = pin.inputLevel;
+        if (pin.toggleMs != 0) {
+            chip.inputs.levels[pin.pin] = LevelSignal{pin.inputLevel, pin.toggleMs};
+        }
     }
     // The chip has powered up with these pins.
     config.runtime.pins = config.flash.gpPins;
@@ -30,6 +33,9 @@ void SetUpPins(const std::vector<PinDescription>& pins, Chip& chip) {
 void SetUpChip(const ChipDescription& description, Chip& chip) {
     if (!description.serialNumber.empty()) {
         chip.Config().flash.serialNumber = description.serialNumber;
+    }
+    for (const AnalogDescription& analog : description.analogInputs) {
+        chip.inputs.analog[analog.channel - 1] = analog.signal;
     }
     I2cBus& bus = chip.Engine().Bus();
     for (const EepromDescription& e : description.eeproms) {

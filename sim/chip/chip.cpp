@@ -47,8 +47,11 @@ Chip::Answer Chip::Handle(const Report& request, Report& response, std::uint64_t
             return Answer::kResponse;
         case kResetCommand:
             return IsResetRequest(request) ? Answer::kReset : Answer::kNone;
-        case 0x50:  // set GPIO values
         case 0x51:  // get GPIO values
+            SampleInputLevels();
+            configuration_.Handle(request, response);
+            return Answer::kResponse;
+        case 0x50:  // set GPIO values
         case 0x60:  // set runtime settings
         case 0x61:  // get runtime settings
         case 0xB0:  // read flash
@@ -78,9 +81,31 @@ void Chip::HandleStatus(const Report& request, Report& response, std::uint64_t n
     response[47] = static_cast<std::uint8_t>(hardwareRevision[1]);
     response[48] = static_cast<std::uint8_t>(firmwareRevision[0]);
     response[49] = static_cast<std::uint8_t>(firmwareRevision[1]);
+    const bool anySignal = inputs.analog[0] || inputs.analog[1] || inputs.analog[2];
+    const std::uint64_t wallMs = anySignal ? inputs.NowMs() : 0;
     for (std::size_t i = 0; i < adcReadings.size(); ++i) {
-        response[50 + 2 * i] = static_cast<std::uint8_t>(adcReadings[i] & 0xFF);
-        response[51 + 2 * i] = static_cast<std::uint8_t>(adcReadings[i] >> 8);
+        const std::uint16_t reading =
+            inputs.analog[i] ? AdcReading(MillivoltsAt(*inputs.analog[i], wallMs),
+                                          configuration_.runtime.settings.adcReference)
+                             : adcReadings[i];
+        response[50 + 2 * i] = static_cast<std::uint8_t>(reading & 0xFF);
+        response[51 + 2 * i] = static_cast<std::uint8_t>(reading >> 8);
+    }
+}
+
+void Chip::SampleInputLevels() {
+    bool any = false;
+    for (const auto& level : inputs.levels) {
+        any = any || level.has_value();
+    }
+    if (!any) {
+        return;
+    }
+    const std::uint64_t wallMs = inputs.NowMs();
+    for (std::size_t pin = 0; pin < inputs.levels.size(); ++pin) {
+        if (inputs.levels[pin]) {
+            configuration_.runtime.inputLevels[pin] = LevelAt(*inputs.levels[pin], wallMs);
+        }
     }
 }
 

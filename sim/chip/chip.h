@@ -8,6 +8,7 @@
 #include "chip/chip_configuration.h"
 #include "chip/fault_injector.h"
 #include "chip/i2c_engine.h"
+#include "chip/input_signals.h"
 #include "core/report.h"
 
 namespace kelvane::sim {
@@ -56,9 +57,14 @@ public:
     std::array<char, 2> hardwareRevision{'A', '6'};
     std::array<char, 2> firmwareRevision{'1', '2'};
     std::array<std::uint16_t, 3> adcReadings{0, 0, 0};
+    // Inputs that move with the wall clock: a channel with a signal reads
+    // it (instead of adcReadings), a GPIO input with one sees its level.
+    InputSignals inputs;
 
 private:
     void HandleStatus(const Report& request, Report& response, std::uint64_t nowUs);
+    // The levels of the GPIO inputs that have a signal, at this moment.
+    void SampleInputLevels();
 
     I2cEngine engine_;
     FaultInjector faults_;

@@ -61,6 +61,7 @@ std::vector<std::unique_ptr<Command>> AllCommands() {
     commands.push_back(MakeDacCommand());
     commands.push_back(MakeConfigCommand());
     commands.push_back(MakeResetCommand());
+    commands.push_back(MakeServeCommand());
     return commands;
 }
 

@@ -27,6 +27,9 @@ public:
     virtual void Prepare() {}
     // Runs it; Failure when an operation fails.
     virtual void Run(Session& session) = 0;
+    // False for a subcommand that only a run of the program makes (serve),
+    // never a run inside another process's server.
+    virtual bool RunsInProcess() const { return true; }
 
 protected:
     // Adds a subcommand to parent: its synopsis (the usage line of its help,
@@ -53,6 +56,7 @@ std::unique_ptr<Command> MakeAdcCommand();
 std::unique_ptr<Command> MakeDacCommand();
 std::unique_ptr<Command> MakeConfigCommand();
 std::unique_ptr<Command> MakeResetCommand();
+std::unique_ptr<Command> MakeServeCommand();
 
 // Every subcommand, in the order of the help page.
 std::vector<std::unique_ptr<Command>> AllCommands();

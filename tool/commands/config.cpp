@@ -11,7 +11,6 @@
 #include "common/session.h"
 #include "config/apply_config.h"
 #include "config/chip_config.h"
-#include "config/config_file.h"
 #include "config/config_toml.h"
 #include "config/serial_pattern.h"
 
@@ -106,7 +105,7 @@ public:
         } else if (export_->parsed()) {
             const ChipInfo chip = session.Connect();
             const Config config = ReadChipConfig(session.Lib());
-            WriteConfigFile(file_, ConfigToToml(config));
+            session.Files().Write(file_, ConfigToToml(config));
             session.Out().Document()["file"] = file_;
             session.Out().Document()["config"] = ConfigJson(config);
             session.Out().Line(ChipName(chip) + ": configuration written to " + file_);
@@ -117,7 +116,7 @@ public:
 
 private:
     void Apply(Session& session) {
-        const Config file = ConfigFromToml(ReadConfigFile(file_), file_);
+        const Config file = ConfigFromToml(session.Files().Read(file_), file_);
         nlohmann::json& document = session.Out().Document();
         document["file"] = file_;
         document["chips"] = nlohmann::json::array();
@@ -196,7 +195,7 @@ private:
         if (outcome.status == ApplyOutcome::Status::kLocked) {
             session.Out().Document()["chips"].push_back(entry);
             session.Out().Line(name + ": the flash settings are permanently locked; left alone");
-            WriteStderr("kelvane: " + name + ": the flash settings are permanently locked; left alone\n");
+            session.Out().Warn("kelvane: " + name + ": the flash settings are permanently locked; left alone\n");
             return false;
         }
         if (serialPattern_) {

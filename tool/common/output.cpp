@@ -59,17 +59,27 @@ void Output::Print() {
     WriteStdout(json_ ? Dump(document_) : text_);
 }
 
-void Output::PrintFailed(const Failure& failure) {
-    if (!json_) {
-        WriteStdout(text_);
-        return;
+void Output::Warn(std::string_view line) const {
+    if (warnings_) {
+        warnings_(line);
     }
+}
+
+void Output::AddError(const Failure& failure) {
     nlohmann::json error{{"message", failure.Message()}};
     if (failure.HasCode()) {
         error["code"] = failure.Code();
         error["text"] = ResultText(failure.Code());
     }
     document_["error"] = error;
+}
+
+void Output::PrintFailed(const Failure& failure) {
+    if (!json_) {
+        WriteStdout(text_);
+        return;
+    }
+    AddError(failure);
     WriteStdout(Dump(document_));
 }
 

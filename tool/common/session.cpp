@@ -22,7 +22,13 @@ std::string ChipName(const ChipInfo& chip) {
 }
 
 int Session::Scan() {
-    library_.DllInitCustom(settings_.vendorId, settings_.productId);
+    if (use_ == nullptr || !use_->initialised || use_->vendorId != settings_.vendorId ||
+        use_->productId != settings_.productId) {
+        library_.DllInitCustom(settings_.vendorId, settings_.productId);
+        if (use_ != nullptr) {
+            *use_ = LibraryUse{true, settings_.vendorId, settings_.productId};
+        }
+    }
     library_.GetConnectionStatus();
     return library_.GetDevCount();
 }
