@@ -20,8 +20,8 @@ told otherwise) and 1, 2 and 3 as its internal reference at 1.024 V,
 
 from typing import Dict, Optional
 
-from ._circuitpython import ChipObject, PinArgument, gp_pin
-from .board import ADC_DESIGNATION, DAC_DESIGNATION
+from ._circuitpython import ChipObject
+from ._pins import ADC_DESIGNATION, DAC_DESIGNATION, PinArgument, gp_pin
 from .chip import DEFAULT_PID, DEFAULT_VID, Chip, LibraryArgument, _integer_in
 from .errors import ArgumentError
 

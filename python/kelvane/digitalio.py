@@ -21,8 +21,8 @@ raises ValueError.
 
 from typing import Optional
 
-from ._circuitpython import ChipObject, PinArgument, gp_pin
-from .board import GPIO_DESIGNATION, Pin
+from ._circuitpython import ChipObject
+from ._pins import GPIO_DESIGNATION, Pin, PinArgument, gp_pin
 from .chip import DEFAULT_PID, DEFAULT_VID, Chip, Direction as _ChipDirection, LibraryArgument
 from .errors import ArgumentError
 

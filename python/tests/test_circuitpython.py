@@ -1,6 +1,9 @@
 """kelvane.busio, digitalio, analogio and board: a CircuitPython-style driver,
 pins and analog objects against virtual benches."""
 
+import ast
+from pathlib import Path
+
 import pytest
 
 import kelvane
@@ -221,3 +224,33 @@ def test_analog_in_and_out_against_the_bench(bench):
         out.value = 65536
     with pytest.raises(ValueError, match="no DAC"):
         analogio.AnalogOut(board.GP1, library=library)
+
+
+def import_loop(folder):
+    """A loop of imports among the package's modules (in functions and
+    TYPE_CHECKING blocks too) as a list of module names, or None."""
+    imports = {}
+    for path in Path(folder).glob("*.py"):
+        if path.stem != "__init__":  # the package itself imports every module
+            nodes = ast.walk(ast.parse(path.read_text(encoding="utf-8")))
+            imports[path.stem] = {name for node in nodes if isinstance(node, ast.ImportFrom) and node.level == 1
+                                  for name in ([node.module] if node.module else [a.name for a in node.names])}
+    done = set()
+
+    def visit(module, path):
+        if module in path:
+            return path[path.index(module):] + [module]
+        if module in done or module not in imports:
+            return None
+        for imported in sorted(imports[module]):
+            loop = visit(imported, path + [module])
+            if loop:
+                return loop
+        done.add(module)
+        return None
+
+    return next(filter(None, (visit(module, []) for module in sorted(imports))), None)
+
+
+def test_the_package_modules_import_one_another_without_a_loop():
+    assert import_loop(Path(kelvane.__file__).parent) is None
