@@ -22,15 +22,18 @@ class ChipObject(ChipHolder):
 
     #: The pin of an object that works one pin (set before :meth:`_claim`).
     _pin: Optional[Pin] = None
+    _pin_key: Optional[_pin_use.PinKey] = None
 
     def _claim(self, designation: int, function: str, what: str, *, allowed: bool, chip: Optional[Chip],
                index: int, serial: Optional[str], vid: int, pid: int, library: LibraryArgument) -> None:
-        """Holds the chip and makes sure that this object's pin has
+        """Holds the chip, claims this object's pin (ValueError when
+        another object works it) and makes sure that the pin has
         ``designation`` (see :func:`kelvane._pin_use.designate`); on any
         failure the object is deinitialised."""
         assert self._pin is not None
         opened = self._hold(chip, index=index, serial=serial, vid=vid, pid=pid, library=library)
         try:
+            self._pin_key = _pin_use.claim(self, opened, self._pin, function)
             _pin_use.designate(opened, self._pin, designation, function, allowed=allowed, what=what)
         except BaseException:
             self.deinit()
@@ -52,7 +55,11 @@ class ChipObject(ChipHolder):
         return self._chip is None
 
     def deinit(self) -> None:
-        """Ends the use of this object (and closes a chip it opened). The pin stays as it is."""
+        """Ends the use of this object and of its pin (and closes a chip it
+        opened). The pin keeps its function."""
+        if self._pin_key is not None:
+            _pin_use.release(self, self._pin_key)
+            self._pin_key = None
         self._let_go()
 
     def __enter__(self) -> "ChipObject":
