@@ -58,7 +58,8 @@ cp -r python/tests "$work/checkout/python/"
 mkdir "$work/checkout/library"
 cp library/kelvane.h library/exports.list "$work/checkout/library/"
 cp "$wheel" "$work/"
-if in_root bash /kelvane-test/checkout/scripts/test-python.sh "/kelvane-test/$(basename "$wheel")"; then
+# Debian 11 has no python3-smbus2: the comparison with it is skipped there.
+if in_root bash /kelvane-test/checkout/scripts/test-python.sh --without-smbus2 "/kelvane-test/$(basename "$wheel")"; then
   pass
 else
   fail "the package's tests on the wheel, under Python 3.9"

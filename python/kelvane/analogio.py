@@ -9,8 +9,10 @@
 
 The ADC inputs are GP1, GP2 and GP3, the DAC output is GP2 (see
 :mod:`kelvane.board` for the designation codes). A pin that does not have
-the function yet raises ValueError, unless ``designate=True`` gives it the
-function at run time (the chip's power-up configuration stays as it is).
+the function yet is given it at run time, as on a CircuitPython board (the
+chip's power-up configuration in flash stays as it is); with
+``designate=False`` such a pin raises ValueError instead. One object at a
+time works a pin.
 
 Reference voltages. The chip's references are numbered 0 to 3. This package
 takes reference 0 as the chip's supply (``supply_voltage``, 3.3 V unless
@@ -20,8 +22,8 @@ told otherwise) and 1, 2 and 3 as its internal reference at 1.024 V,
 
 from typing import Dict, Optional
 
-from ._circuitpython import ChipObject, PinArgument, gp_pin
-from .board import ADC_DESIGNATION, DAC_DESIGNATION
+from ._circuitpython import ChipObject
+from ._pins import ADC_DESIGNATION, DAC_DESIGNATION, PinArgument, gp_pin
 from .chip import DEFAULT_PID, DEFAULT_VID, Chip, LibraryArgument, _integer_in
 from .errors import ArgumentError
 
@@ -44,13 +46,14 @@ class AnalogIn(ChipObject):
 
     Args:
         pin: ``board.GP1``, ``board.GP2`` or ``board.GP3`` (or 1 to 3).
-        designate: make the pin an ADC input at run time if it is not one.
+        designate: make the pin an ADC input at run time if it is not one
+            (the default); False raises ValueError for such a pin.
         supply_voltage: the voltage of reference 0, the chip's supply.
         chip, index, serial, vid, pid, library: which chip, as for
             :class:`kelvane.digitalio.DigitalInOut`.
     """
 
-    def __init__(self, pin: PinArgument, *, designate: bool = False, supply_voltage: Optional[float] = None,
+    def __init__(self, pin: PinArgument, *, designate: bool = True, supply_voltage: Optional[float] = None,
                  chip: Optional[Chip] = None, index: int = 0, serial: Optional[str] = None, vid: int = DEFAULT_VID,
                  pid: int = DEFAULT_PID, library: LibraryArgument = None) -> None:
         self._pin = gp_pin(pin, "AnalogIn")
@@ -83,12 +86,13 @@ class AnalogOut(ChipObject):
 
     Args:
         pin: ``board.GP2`` (or 2).
-        designate: make the pin the DAC output at run time if it is not.
+        designate: make the pin the DAC output at run time if it is not
+            (the default); False raises ValueError for such a pin.
         chip, index, serial, vid, pid, library: which chip, as for
             :class:`kelvane.digitalio.DigitalInOut`.
     """
 
-    def __init__(self, pin: PinArgument, *, designate: bool = False, chip: Optional[Chip] = None, index: int = 0,
+    def __init__(self, pin: PinArgument, *, designate: bool = True, chip: Optional[Chip] = None, index: int = 0,
                  serial: Optional[str] = None, vid: int = DEFAULT_VID, pid: int = DEFAULT_PID,
                  library: LibraryArgument = None) -> None:
         self._pin = gp_pin(pin, "AnalogOut")

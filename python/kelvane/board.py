@@ -15,59 +15,21 @@ code (the library passes the codes through; this table is the package's):
 | GP2 | 3 | DAC output |
 """
 
-from typing import TYPE_CHECKING, Optional
+from typing import Optional
 
-if TYPE_CHECKING:
-    from .busio import I2C as _I2C
+from ._pins import (ADC_DESIGNATION, DAC_DESIGNATION, GP0, GP1, GP2, GP3, GP_PINS, GPIO_DESIGNATION, SCL, SDA,
+                    Pin)
+from .busio import I2C as _Bus
 
-#: Designation code of a pin working as a GPIO.
-GPIO_DESIGNATION = 0
-#: Designation code of the ADC input on GP1, GP2 and GP3.
-ADC_DESIGNATION = 2
-#: Designation code of the DAC output on GP2.
-DAC_DESIGNATION = 3
+__all__ = ["ADC_DESIGNATION", "DAC_DESIGNATION", "GP0", "GP1", "GP2", "GP3", "GP_PINS", "GPIO_DESIGNATION", "I2C",
+           "Pin", "SCL", "SDA"]
 
-
-class Pin:
-    """A pin of the chip (what CircuitPython calls ``microcontroller.Pin``).
-
-    Attributes:
-        name: ``"GP0"`` to ``"GP3"``, ``"SCL"`` or ``"SDA"``.
-        number: 0 to 3 for the GP pins, ``None`` for the bus pins.
-        adc_channel: which of the chip's three ADC readings the pin gives
-            when designated as ADC input, or ``None``.
-        dac: whether the pin can be the DAC output.
-    """
-
-    def __init__(self, name: str, number: Optional[int] = None, adc_channel: Optional[int] = None,
-                 dac: bool = False) -> None:
-        self.name = name
-        self.number = number
-        self.adc_channel = adc_channel
-        self.dac = dac
-
-    def __repr__(self) -> str:
-        return f"board.{self.name}"
+_bus: Optional[_Bus] = None
 
 
-GP0 = Pin("GP0", 0)
-GP1 = Pin("GP1", 1, adc_channel=0)
-GP2 = Pin("GP2", 2, adc_channel=1, dac=True)
-GP3 = Pin("GP3", 3, adc_channel=2)
-SCL = Pin("SCL")
-SDA = Pin("SDA")
-
-#: The GP pins by number.
-GP_PINS = (GP0, GP1, GP2, GP3)
-
-_bus: Optional["_I2C"] = None
-
-
-def I2C() -> "_I2C":  # noqa: N802 - CircuitPython's name
+def I2C() -> _Bus:  # noqa: N802 - CircuitPython's name
     """The I2C bus of chip 0 at 100 kbit/s: the same object on every call until it is deinitialised."""
     global _bus
-    from .busio import I2C as _Bus
-
     if _bus is None or _bus.deinitialized:
         _bus = _Bus(SCL, SDA)
     return _bus

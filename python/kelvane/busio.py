@@ -28,7 +28,8 @@ import threading
 from typing import Any, List, Optional
 
 from ._circuitpython import ChipObject
-from .board import SCL, SDA, Pin
+from ._pins import SCL, SDA, Pin
+from ._write_then_read import write_then_read
 from .chip import DEFAULT_PID, DEFAULT_VID, MAX_TRANSFER, Chip, LibraryArgument, _integer_in, _is_integer
 from .errors import ArgumentError, NackError
 
@@ -67,7 +68,7 @@ class I2C(ChipObject):
                                 function="I2C")
         self._frequency = frequency
         self._locked = threading.Lock()
-        self._attach(chip, index, serial, vid, pid, library)
+        self._hold(chip, index=index, serial=serial, vid=vid, pid=pid, library=library)
 
     def __repr__(self) -> str:
         return f"<kelvane.busio.I2C on {self._chip!r} at {self._frequency} bit/s>"
@@ -141,14 +142,7 @@ class I2C(ChipObject):
         chip = self._bus()
         out = bytes(_slice(buffer_out, out_start, out_end, "writeto_then_readfrom"))
         target = _slice(buffer_in, in_start, in_end, "writeto_then_readfrom", writable=True)
-        if not target:
-            chip.i2c_write(address, out, speed=self._frequency)
-        elif len(out) == 1:
-            target[:] = chip.smbus_read_block(address, out[0], len(target), pec=False, speed=self._frequency)
-        else:
-            if out:
-                chip.i2c_write(address, out, speed=self._frequency)
-            target[:] = chip.i2c_read(address, len(target), speed=self._frequency)
+        target[:] = write_then_read(chip, address, out, len(target) or None, self._frequency)
 
 
 def _slice(buffer: Any, start: int, end: Optional[int], function: str, writable: bool = False) -> memoryview:

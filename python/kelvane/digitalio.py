@@ -9,10 +9,13 @@
     print(button.value)
 
 The pin must work as a GPIO (designation 0). When it has another function,
-``DigitalInOut(pin, designate=True)`` makes it a GPIO input at run time (the
-chip's power-up configuration stays as it is); without it the constructor
-raises ValueError. Unlike a CircuitPython board, the pin keeps the direction
-and output value it has: the chip's power-up configuration may drive it.
+``DigitalInOut(pin)`` makes it a GPIO input at run time, as a CircuitPython
+board does (the chip's power-up configuration in flash stays as it is: after
+a reset the pin has its old function again); with ``designate=False`` the
+constructor raises ValueError instead. A pin that is already a GPIO keeps
+the direction and output value it has: the chip's power-up configuration
+may drive it. One object at a time works a pin: a second one for the same
+pin raises ValueError until the first is deinitialised.
 
 The chip's GP pins have no pull resistors and push-pull outputs: ``pull`` is
 always ``None`` and ``drive_mode`` ``PUSH_PULL``; asking for anything else
@@ -21,8 +24,8 @@ raises ValueError.
 
 from typing import Optional
 
-from ._circuitpython import ChipObject, PinArgument, gp_pin
-from .board import GPIO_DESIGNATION, Pin
+from ._circuitpython import ChipObject
+from ._pins import GPIO_DESIGNATION, Pin, PinArgument, gp_pin
 from .chip import DEFAULT_PID, DEFAULT_VID, Chip, Direction as _ChipDirection, LibraryArgument
 from .errors import ArgumentError
 
@@ -63,14 +66,15 @@ class DigitalInOut(ChipObject):
 
     Args:
         pin: ``board.GP0`` to ``board.GP3``, or the pin number 0 to 3.
-        designate: make the pin a GPIO at run time if it has another function.
+        designate: make the pin a GPIO at run time if it has another function
+            (the default); False raises ValueError for such a pin.
         chip: a :class:`~kelvane.Chip` to use (left open by :meth:`deinit`);
             otherwise the chip given by ``serial``, else by ``index``, is
             opened (with ``vid``, ``pid`` and ``library`` as in
             :func:`kelvane.open`).
     """
 
-    def __init__(self, pin: PinArgument, *, designate: bool = False, chip: Optional[Chip] = None, index: int = 0,
+    def __init__(self, pin: PinArgument, *, designate: bool = True, chip: Optional[Chip] = None, index: int = 0,
                  serial: Optional[str] = None, vid: int = DEFAULT_VID, pid: int = DEFAULT_PID,
                  library: LibraryArgument = None) -> None:
         self._pin = gp_pin(pin, "DigitalInOut")

@@ -13,7 +13,8 @@ import errno as _errno
 from types import TracebackType
 from typing import Any, Iterator, List, NamedTuple, Optional, Sequence, Type, Union
 
-from . import chip as _chip
+from ._chip_holder import ChipHolder
+from ._write_then_read import one_transfer, write_then_read
 from .chip import (DEFAULT_PID, DEFAULT_SPEED, DEFAULT_VID, MAX_TRANSFER, Chip, LibraryArgument, _integer_in,
                    _is_integer)
 from .errors import ArgumentError, KelvaneError, PecError, TransferError, UnsupportedError
@@ -127,7 +128,7 @@ class _Step(NamedTuple):
     read: Optional[Any]  # the read message, or None
 
 
-class SMBus:
+class SMBus(ChipHolder):
     """A bus object with the interface of the common SMBus package's ``SMBus``.
 
     ``bus`` is what :meth:`open` takes: a chip index, a serial number or a
@@ -147,8 +148,6 @@ class SMBus:
                  serial: Optional[str] = None, vid: int = DEFAULT_VID, pid: int = DEFAULT_PID,
                  library: LibraryArgument = None, speed: int = DEFAULT_SPEED, pec: bool = False,
                  allow_stop: bool = False) -> None:
-        self._chip: Optional[Chip] = None
-        self._owns_chip = False
         self._identifiers = (vid, pid, library)
         self.funcs = I2cFunc(0)
         self.force = force
@@ -163,21 +162,15 @@ class SMBus:
 
         A chip that this bus opened before is closed first.
         """
-        if isinstance(bus, Chip):
-            chip, owns = bus, False
-        elif isinstance(bus, str):
-            chip, owns = self._open_chip(serial=bus), True
-        elif _is_integer(bus):
-            chip, owns = self._open_chip(index=bus), True
-        else:
+        if not isinstance(bus, (Chip, str)) and not _is_integer(bus):
             raise TypeError(f"bus must be a chip index, a serial number or a kelvane.Chip, not {bus!r}")
-        self.close()
-        self._chip, self._owns_chip = chip, owns
-        self.funcs = FUNCS
-
-    def _open_chip(self, index: int = 0, serial: Optional[str] = None) -> Chip:
         vid, pid, library = self._identifiers
-        return _chip.open(index=index, serial=serial, vid=vid, pid=pid, library=library)
+        lent = bus if isinstance(bus, Chip) else None
+        serial = bus if isinstance(bus, str) else None
+        index = bus if isinstance(bus, int) else 0
+        self._hold(lent, index=index, serial=serial, vid=vid, pid=pid, library=library)
+        self._pec = 0
+        self.funcs = FUNCS
 
     @property
     def chip(self) -> Chip:
@@ -188,9 +181,7 @@ class SMBus:
 
     def close(self) -> None:
         """Closes the bus, and the chip when the bus opened it. PEC goes off."""
-        if self._chip is not None and self._owns_chip:
-            self._chip.close()
-        self._chip = None
+        self._let_go()
         self._pec = 0
 
     def __enter__(self) -> "SMBus":
@@ -337,15 +328,11 @@ class SMBus:
                 "between them (not atomic)", function="i2c_rdwr")
         chip = self.chip
         for step in steps:
-            if step.write is not None and step.read is not None:
-                data = chip.smbus_read_block(step.write.addr, bytes(step.write)[0], step.read.len, pec=False,
-                                             speed=self.speed)
+            address = (step.write if step.write is not None else step.read).addr
+            out = bytes(step.write) if step.write is not None else b""
+            data = write_then_read(chip, address, out, None if step.read is None else step.read.len, self.speed)
+            if step.read is not None:
                 ctypes.memmove(step.read.buf, data, len(data))
-            elif step.read is not None:
-                data = chip.i2c_read(step.read.addr, step.read.len, speed=self.speed)
-                ctypes.memmove(step.read.buf, data, len(data))
-            else:
-                chip.i2c_write(step.write.addr, bytes(step.write), speed=self.speed)
 
 
 _PROCESS_CALL = ("{call} writes the register index and {data}, then reads with a repeated start; the chip's "
@@ -376,7 +363,7 @@ def _steps(messages: List[Any]) -> List[_Step]:
         following = messages[at + 1] if at + 1 < len(messages) else None
         if message.flags & I2C_M_RD:
             steps.append(_Step(None, message))
-        elif (following is not None and message.len == 1 and following.flags & I2C_M_RD
+        elif (following is not None and one_transfer(message.len) and following.flags & I2C_M_RD
               and following.addr == message.addr):
             steps.append(_Step(message, following))
             at += 1

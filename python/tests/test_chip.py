@@ -64,7 +64,8 @@ def test_chips_used_from_several_threads_keep_to_their_own_chip(bench):
             for thread in threads:
                 thread.start()
             for thread in threads:
-                thread.join()
+                thread.join(timeout=120)
+                assert not thread.is_alive(), "a thread still waits"
     finally:
         sys.setswitchinterval(interval)
     assert results == {1: {b"\x11\x12\x13\x14"}, 2: {b"\x21\x22\x23\x24"}}
@@ -108,7 +109,8 @@ def test_one_chip_shared_by_threads_and_raw_exports_called_beside_it(bench):
         for thread in threads:
             thread.start()
         for thread in threads:
-            thread.join()
+            thread.join(timeout=120)
+            assert not thread.is_alive(), "a thread still waits"
     assert wrong == []
     assert len(calls) == 3 * 300 + 2 * 150
 
@@ -296,6 +298,7 @@ def test_wait_for_chip(bench, plugs, monkeypatch):
 
     def plug_in_while_asleep(seconds):  # no real time passes
         naps.append(seconds)
+        assert len(naps) <= 10, "the chip plugged in is not found"  # else the loop would spin until the timeout
         if len(naps) == 3:
             plugs.plug("1 4")
 

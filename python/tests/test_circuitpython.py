@@ -1,6 +1,9 @@
 """kelvane.busio, digitalio, analogio and board: a CircuitPython-style driver,
 pins and analog objects against virtual benches."""
 
+import ast
+from pathlib import Path
+
 import pytest
 
 import kelvane
@@ -35,9 +38,11 @@ class I2CDevice:
                                        out_end=out_end, in_start=in_start, in_end=in_end)
 
     def __enter__(self):
-        while not self.i2c.try_lock():
-            pass
-        return self
+        # A driver waits for the lock without end; a test that never gets it fails instead.
+        for _ in range(1000):
+            if self.i2c.try_lock():
+                return self
+        raise AssertionError("the bus stays locked")
 
     def __exit__(self, *exc):
         self.i2c.unlock()
@@ -171,7 +176,7 @@ def test_digital_pins_against_the_bench(bench):
     assert not chip.closed  # a chip handed in stays open
 
     with pytest.raises(ValueError, match="designate=True"):
-        digitalio.DigitalInOut(board.GP3, chip=chip)
+        digitalio.DigitalInOut(board.GP3, chip=chip, designate=False)
     before = chip.get_pin_configuration()
     gp3 = digitalio.DigitalInOut(board.GP3, chip=chip, designate=True)
     assert gp3.direction is digitalio.Direction.INPUT
@@ -200,7 +205,7 @@ def test_analog_in_and_out_against_the_bench(bench):
         full.chip.set_adc_voltage_reference(2)
         assert full.reference_voltage == 2.048
     with pytest.raises(ValueError, match="designate=True"):
-        analogio.AnalogIn(board.GP3, library=library)
+        analogio.AnalogIn(board.GP3, designate=False, library=library)
     half = analogio.AnalogIn(board.GP3, designate=True, supply_voltage=5.0, library=library)
     assert half.value == 32800  # reading 512
     half.chip.set_adc_voltage_reference(0)
@@ -209,7 +214,7 @@ def test_analog_in_and_out_against_the_bench(bench):
         analogio.AnalogIn(board.GP0, library=library)
 
     with pytest.raises(ValueError, match="designate=True"):
-        analogio.AnalogOut(board.GP2, library=library)
+        analogio.AnalogOut(board.GP2, designate=False, library=library)
     out = analogio.AnalogOut(board.GP2, designate=True, library=library)
     assert out.chip.get_pin_configuration()[2].designation == board.DAC_DESIGNATION
     for value, step in ((65535, 31), (32768, 16), (2047, 0)):
@@ -221,3 +226,83 @@ def test_analog_in_and_out_against_the_bench(bench):
         out.value = 65536
     with pytest.raises(ValueError, match="no DAC"):
         analogio.AnalogOut(board.GP1, library=library)
+
+
+def test_the_objects_give_their_pin_its_function_at_run_time_and_flash_keeps_its_own(bench):
+    chip = kelvane.open(library=bench(PINS_BENCH + "  adc channel=2 max=2500\n"))  # GP2: the DAC, 2.5 V on it
+    flash = chip.get_pin_configuration(kelvane.Target.FLASH)
+    gp3 = digitalio.DigitalInOut(board.GP3, chip=chip)  # designation 1
+    level = analogio.AnalogIn(board.GP2, chip=chip)
+    assert [p.designation for p in chip.get_pin_configuration()] == [0, 0, board.ADC_DESIGNATION, 0]
+    assert (gp3.direction, level.value) == (digitalio.Direction.INPUT, 32800)  # 512 of 1023 against 5 V
+    assert chip.get_pin_configuration(kelvane.Target.FLASH) == flash
+    level.deinit()
+    with pytest.raises(ValueError, match="designate=False"):
+        analogio.AnalogOut(board.GP2, chip=chip, designate=False)
+    assert chip.get_pin_configuration()[2].designation == board.ADC_DESIGNATION  # the refusal changed nothing
+    chip.reset()
+    assert chip.get_pin_configuration() == flash  # after a reset each pin has its power-up function again
+
+
+def test_a_pin_works_for_one_object_at_a_time(bench):
+    library = bench("chip serial=FIRST\n  adc channel=1 max=5000\nchip serial=SECOND\n")
+    chip = kelvane.open(serial="FIRST", library=library)
+    with pytest.raises(ValueError, match="designation 0"):
+        analogio.AnalogIn(board.GP1, chip=chip, designate=False)  # refused: leaves no claim behind
+    level = analogio.AnalogIn(board.GP1, chip=chip)
+    for second in (lambda: digitalio.DigitalInOut(board.GP1, chip=chip),
+                   lambda: analogio.AnalogIn(1, serial="FIRST", library=library),  # another Chip object for it
+                   lambda: digitalio.DigitalInOut(board.GP1, chip=chip, designate=False)):
+        with pytest.raises(ValueError, match="GP1 in use"):
+            second()
+    assert chip.get_pin_configuration()[1].designation == board.ADC_DESIGNATION and level.value == 65535
+    other_chip = digitalio.DigitalInOut(board.GP1, serial="SECOND", library=library)
+    assert other_chip.chip.get_pin_configuration()[1].designation == board.GPIO_DESIGNATION
+    level.deinit()
+    button = digitalio.DigitalInOut(board.GP1, chip=chip)
+    with pytest.raises(ValueError, match="GP1 in use"):
+        analogio.AnalogIn(board.GP1, chip=chip)
+    del button  # dropped without deinit: the pin is free too
+    assert analogio.AnalogIn(board.GP1, chip=chip).value == 65535
+
+
+def test_circuitpython_lines_run_unchanged_on_the_default_bench():
+    level, switch = analogio.AnalogIn(board.GP2), digitalio.DigitalInOut(board.GP1)  # the session's library
+    try:
+        assert (level.value, switch.direction, switch.value) == (0, digitalio.Direction.INPUT, False)
+        assert [p.designation for p in level.chip.get_pin_configuration()] == [0, 0, board.ADC_DESIGNATION, 0]
+        assert [p.designation for p in level.chip.get_pin_configuration(kelvane.Target.FLASH)] == [0, 0, 0, 0]
+    finally:
+        level.chip.reset()  # the next test finds the bench as it was
+        level.deinit()
+        switch.deinit()
+
+
+def import_loop(folder):
+    """A loop of imports among the package's modules (in functions and
+    TYPE_CHECKING blocks too) as a list of module names, or None."""
+    imports = {}
+    for path in Path(folder).glob("*.py"):
+        if path.stem != "__init__":  # the package itself imports every module
+            nodes = ast.walk(ast.parse(path.read_text(encoding="utf-8")))
+            imports[path.stem] = {name for node in nodes if isinstance(node, ast.ImportFrom) and node.level == 1
+                                  for name in ([node.module] if node.module else [a.name for a in node.names])}
+    done = set()
+
+    def visit(module, path):
+        if module in path:
+            return path[path.index(module):] + [module]
+        if module in done or module not in imports:
+            return None
+        for imported in sorted(imports[module]):
+            loop = visit(imported, path + [module])
+            if loop:
+                return loop
+        done.add(module)
+        return None
+
+    return next(filter(None, (visit(module, []) for module in sorted(imports))), None)
+
+
+def test_the_package_modules_import_one_another_without_a_loop():
+    assert import_loop(Path(kelvane.__file__).parent) is None

@@ -30,7 +30,9 @@ and the library's sources.
 one way each (a tag with a lower <N>, files that need a glibc newer than
 2.17 under a tag that says so, a library that does not need libpthread, a
 file whose RECORD hash is wrong, a missing virtual flavour, Root-Is-Purelib:
-true) must each be refused for that fault.
+true) must each be refused for that fault and for nothing else, and copies
+re-zipped the same way but not spoilt (one with its RECORD as it was, one
+with the RECORD written anew) must be accepted.
 """
 
 import argparse
@@ -237,9 +239,10 @@ def check_sdist(path: str) -> List[str]:
     return problems
 
 
-def spoilt_copies(wheel: str, folder: str) -> Dict[str, Tuple[str, str]]:
+def spoilt_copies(wheel: str, folder: str) -> Dict[str, Tuple[str, Optional[str]]]:
     """Copies of a Linux wheel, each spoilt in one way, with a RECORD that matches:
-    {fault: (path, what the check must say about it)}."""
+    {fault: (path, what each of the check's problems with it must say)}; and
+    unspoilt copies, re-zipped as the others are, under the fault None."""
     with zipfile.ZipFile(wheel) as archive:
         contents = {n: archive.read(n) for n in archive.namelist()}
     version = re.search(r"kelvane-([^-]+)-", os.path.basename(wheel)).group(1)
@@ -291,6 +294,8 @@ def spoilt_copies(wheel: str, folder: str) -> Dict[str, Tuple[str, str]]:
     purelib = dict(contents)
     purelib[f"{dist_info}/WHEEL"] = contents[f"{dist_info}/WHEEL"].replace(b"Purelib: false", b"Purelib: true")
     return {
+        "nothing (re-zipped, its RECORD as it was)": (write("unspoilt", contents, platform, fix_record=False), None),
+        "nothing (re-zipped, its RECORD written anew)": (write("unspoilt-record", contents, platform), None),
         "a lower manylinux tag": (write("lower-tag", retagged(contents, lower), lower), "the files need GLIBC_2"),
         "files that need glibc 2.18, tagged for it": (
             write("newer-glibc", retagged(newer, "manylinux_2_18_x86_64"), "manylinux_2_18_x86_64"),
@@ -322,12 +327,21 @@ def main() -> int:
         with tempfile.TemporaryDirectory() as folder:
             for fault, (copy, reason) in spoilt_copies(linux[0], folder).items():
                 problems = check_wheel(copy, {})
-                refusal = [p for p in problems if reason in p]
-                if refusal:
-                    print(f"refused, with {fault}: {refusal[0]}")
-                else:
-                    print(f"FAIL: a wheel with {fault} is not refused for it ({reason!r}): {problems}")
+                others = [p for p in problems if reason is None or reason not in p]
+                if reason is None and not problems:
+                    print(f"accepted, with {fault}")
+                elif reason is None:
+                    print(f"FAIL: a wheel with {fault} is refused: {problems}")
                     failures += 1
+                elif not problems:
+                    print(f"FAIL: a wheel with {fault} is not refused ({reason!r})")
+                    failures += 1
+                elif others:
+                    print(f"FAIL: a wheel with {fault} is refused for other faults too, or only for them "
+                          f"(want only {reason!r}): {others}")
+                    failures += 1
+                else:
+                    print(f"refused, with {fault}: {problems[0]}")
         return 1 if failures else 0
 
     problems = []
