@@ -53,7 +53,7 @@ echo "== Debian 11: the library, its virtual flavour and the programs, for the t
 static="-static-libstdc++ -static-libgcc"
 in_root cmake -S "/kelvane/sdist/$base/source" -B /kelvane/build -DCMAKE_BUILD_TYPE=Release \
   -DKELVANE_BUILD_TESTS=OFF -DKELVANE_BUILD_BENCH=OFF \
-  -DKELVANE_STAGE_HEADER_ONLY_DEPS=ON -DKELVANE_HEADER_ONLY_SOURCE=/kelvane/host-include \
+  -DKELVANE_STAGE_HEADER_ONLY_DEPS=ON -DKELVANE_GLIBC_2_17_PROGRAMS=ON -DKELVANE_HEADER_ONLY_SOURCE=/kelvane/host-include \
   "-DCMAKE_SHARED_LINKER_FLAGS=$static" "-DCMAKE_EXE_LINKER_FLAGS=$static" >/dev/null
 in_root cmake --build /kelvane/build -j"$jobs"
 in_root sh -c 'cd /kelvane/build && cpack -G TGZ -B /kelvane/packages' >/dev/null

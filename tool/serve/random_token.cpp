@@ -13,7 +13,9 @@
 #include <bcrypt.h>
 // clang-format on
 #else
-#include <sys/random.h>
+#include <fcntl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <cerrno>
 #endif
@@ -32,17 +34,33 @@ bool FillRandom(std::array<std::uint8_t, kBytes>& bytes) {
     return BCryptGenRandom(nullptr, bytes.data(), static_cast<ULONG>(bytes.size()),
                            BCRYPT_USE_SYSTEM_PREFERRED_RNG) == 0;
 #else
+    // The getrandom system call, not glibc's wrapper of it (glibc 2.25 and
+    // later: the portable build runs with 2.17); /dev/urandom where the
+    // kernel has no such call (before Linux 3.17). Either may give fewer
+    // bytes than asked or be cut short by a signal: bounded, a few tries.
     std::size_t filled = 0;
-    // getrandom gives up to 256 bytes at once once the pool is ready; a
-    // signal may cut it short. Bounded: a few tries.
+    bool system_call = true;
+    int urandom = -1;
     for (int attempt = 0; attempt < 16 && filled < bytes.size(); ++attempt) {
-        const ssize_t got = getrandom(bytes.data() + filled, bytes.size() - filled, 0);
+        ssize_t got = -1;
+        if (system_call) {
+            got = syscall(SYS_getrandom, bytes.data() + filled, bytes.size() - filled, 0u);
+            if (got < 0 && errno == ENOSYS) {
+                system_call = false;
+                urandom = open("/dev/urandom", O_RDONLY | O_CLOEXEC);
+                if (urandom < 0) return false;
+                continue;
+            }
+        } else {
+            got = read(urandom, bytes.data() + filled, bytes.size() - filled);
+        }
         if (got > 0) {
             filled += static_cast<std::size_t>(got);
-        } else if (got < 0 && errno != EINTR) {
-            return false;
+        } else if (got == 0 || errno != EINTR) {
+            break;
         }
     }
+    if (urandom >= 0) close(urandom);
     return filled == bytes.size();
 #endif
 }
