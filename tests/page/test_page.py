@@ -113,4 +113,5 @@ def test_a_new_serial_number_for_every_chip_is_refused_unless_asked_for(server, 
 
     browser.find_element(By.ID, "batch-same-serial").click()
     browser.find_element(By.ID, "batch-apply").click()
-    wait_for(lambda: "chip 0 (KV000001): applied — usb.serial" in text_of(browser, "batch-result"), what="the batch applied")
+    wait_for(lambda: "chip 0 (KV000001): applied — usb.serial" in text_of(browser, "batch-result"),
+             what="the batch applied")

@@ -398,12 +398,14 @@ TEST_F(ServeApiTest, ABatchApplyGivesEveryChipItsOwnSerialNumber) {
     EXPECT_EQ(numbered.status, 502) << numbered.body;
     ASSERT_EQ(numbered.json["chips"].size(), 3u) << numbered.body;
     EXPECT_EQ(numbered.json["chips"][1]["status"], "failed") << numbered.body;
-    EXPECT_NE(numbered.json["chips"][1]["error"].get<std::string>().find("Kelvane read failed (-5)"), std::string::npos);
+    EXPECT_NE(numbered.json["chips"][1]["error"].get<std::string>().find("Kelvane read failed (-5)"),
+              std::string::npos);
     EXPECT_EQ(numbered.json["chips"][1]["serial"], "L-2");
     EXPECT_EQ(numbered.json["chips"][2]["serial"], "L-3");
     EXPECT_EQ(numbered.json["next"], 4);
 
-    const ApiReply same = api->Post("/api/config/apply", {{"toml", "[usb]\nserial = \"ONE\"\n"}, {"same_serial", true}});
+    const ApiReply same =
+        api->Post("/api/config/apply", {{"toml", "[usb]\nserial = \"ONE\"\n"}, {"same_serial", true}});
     EXPECT_EQ(same.json["chips"][0]["changed"], (nlohmann::json{"usb.serial"})) << same.body;
     EXPECT_EQ(same.json["chips"][2]["changed"], (nlohmann::json{"usb.serial"}));
     EXPECT_EQ(api->Post("/api/config/apply", {{"toml", "[usb]\nserial = \"ONE\"\n"}, {"same_serial", true},

@@ -218,8 +218,10 @@ TEST_F(ConfigProcessTest, AChipThatFailsInABatchKeepsTheNumberItMayCarry) {
         "chip serial=KV000002\n"
         "chip serial=KV000003\n"
         "chip serial=KV000004\n";
-    WriteBench(Replaced(Replaced(chips, "KV000002\n", "KV000002\n  fault kind=no-answer command=b0 skip=28 times=forever\n"),
-                        "KV000003\n", "KV000003\n  fault kind=no-answer command=b0 times=forever\n"));
+    std::string faults =
+        Replaced(chips, "KV000002\n", "KV000002\n  fault kind=no-answer command=b0 skip=28 times=forever\n");
+    faults = Replaced(faults, "KV000003\n", "KV000003\n  fault kind=no-answer command=b0 times=forever\n");
+    WriteBench(faults);
     WriteFile("line.toml", "[usb]\nproduct = \"Line\"\n");
     const ProgramRun text =
         Run({"config", "apply", "--all", "--serial-pattern", "L-{n:02}", "--start", "1", "line.toml"});
@@ -312,7 +314,8 @@ TEST_F(ConfigProcessTest, ProtectionOffAndResetOfEveryChip) {
     EXPECT_NE(refused.out.find("chip 2: failed: config apply: the chip is password-protected"), std::string::npos)
         << refused.out;
 
-    const nlohmann::json opened = RunJson({"config", "apply", "--all", "--password", "secret12", "--reset", "open.toml"});
+    const nlohmann::json opened =
+        RunJson({"config", "apply", "--all", "--password", "secret12", "--reset", "open.toml"});
     ASSERT_EQ(opened["chips"].size(), 3u);
     for (const nlohmann::json& chip : opened["chips"]) {
         EXPECT_EQ(chip["status"], "applied");

@@ -63,9 +63,10 @@ TEST_F(FrameProcessTest, UsageErrorsEndWithStatusTwoAndDoNothing) {
     // subcommand's own checks, and a file's contents found once the run is
     // under way.
     WriteFile("unknown.toml", "[usb]\ncolour = 1\n");
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--json", "scan"}, {"--json", "get", "0x0b", "0x100"},
-          {"--json", "config", "apply", "--start", "2", "unknown.toml"}, {"--json", "config", "apply", "unknown.toml"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--json", "scan"},
+                                                 {"--json", "get", "0x0b", "0x100"},
+                                                 {"--json", "config", "apply", "--start", "2", "unknown.toml"},
+                                                 {"--json", "config", "apply", "unknown.toml"}}) {
         const ProgramRun run = Run(args);
         EXPECT_EQ(run.status, kUsage) << args.back();
         EXPECT_EQ(run.out, "") << args.back();
