@@ -98,3 +98,20 @@ def test_a_configuration_change_applied_shows_after_a_reload(server, browser, sc
     open_tab(browser, "config")
     wait_for(lambda: browser.find_element(By.ID, "cfg-usb.product").get_attribute("value") == "Bench controller",
              what="the product string read from the chip")
+
+
+def test_a_new_serial_number_for_every_chip_is_refused_unless_asked_for(server, browser, screenshots):
+    open_tab(browser, "config")
+    field = wait_for(lambda: browser.find_element(By.ID, "cfg-usb.serial"), what="the configuration form")
+    field.send_keys(Keys.CONTROL, "a")
+    field.send_keys("BATCH1")
+    browser.find_element(By.ID, "batch-apply").click()
+    refusal = wait_for(lambda: "the same serial number" in text_of(browser, "batch-result")
+                       and text_of(browser, "batch-result"), what="the refusal")
+    assert "give --serial-pattern" in refusal and "leave usb.serial out" in refusal, refusal
+    browser.save_screenshot(str(screenshots / "batch-refused.png"))
+
+    browser.find_element(By.ID, "batch-same-serial").click()
+    browser.find_element(By.ID, "batch-apply").click()
+    wait_for(lambda: "chip 0 (KV000001): applied — usb.serial" in text_of(browser, "batch-result"),
+             what="the batch applied")

@@ -361,6 +361,59 @@ TEST_F(ServeApiTest, ChipsWithTheSameSerialNumberAreNamedByIndex) {
     EXPECT_EQ(second.json["found"][0]["address"], 0x51);
 }
 
+// The batch apply runs `config apply --all`: a file exported from one chip
+// is refused for every chip (with the text the page shows) and changes
+// nothing; a pattern gives each chip its own number, "same_serial" the
+// file's number to all; a chip that fails after its number was written
+// keeps it.
+TEST_F(ServeApiTest, ABatchApplyGivesEveryChipItsOwnSerialNumber) {
+    WriteBench(
+        "state=\nchip serial=KV000001\n"
+        "chip serial=KV000002\n  fault kind=no-answer command=b0 skip=28 times=forever\n"
+        "chip serial=KV000003\n");
+    const ApiClient* api = Serve();
+    ASSERT_NE(api, nullptr);
+    const ApiReply exported = api->Call("KV000001", "config/export", nlohmann::json::object());
+    ASSERT_EQ(exported.status, 200);
+    const ApiReply refused = api->Post("/api/config/apply", {{"toml", exported.body}});
+    EXPECT_EQ(refused.status, 400);
+    EXPECT_NE(refused.Error().find("sets usb.serial = \"KV000001\", which would give every chip the same serial "
+                                   "number; give --serial-pattern"),
+              std::string::npos)
+        << refused.body;
+    const auto serials = [&] {
+        std::vector<std::string> names;
+        const ApiReply list = api->Get("/api/chips");
+        for (const nlohmann::json& chip : list.json["chips"]) {
+            names.push_back(chip.value("serial", ""));
+        }
+        return names;
+    };
+    EXPECT_EQ(serials(), (std::vector<std::string>{"KV000001", "KV000002", "KV000003"}));
+
+    // Chip 1 stops answering in the read-back after its writes (a reading
+    // of the whole configuration takes about 20 flash reads).
+    const ApiReply numbered =
+        api->Post("/api/config/apply", {{"toml", exported.body}, {"serial_pattern", "L-{n}"}, {"start", 1}});
+    EXPECT_EQ(numbered.status, 502) << numbered.body;
+    ASSERT_EQ(numbered.json["chips"].size(), 3u) << numbered.body;
+    EXPECT_EQ(numbered.json["chips"][1]["status"], "failed") << numbered.body;
+    EXPECT_NE(numbered.json["chips"][1]["error"].get<std::string>().find("Kelvane read failed (-5)"),
+              std::string::npos);
+    EXPECT_EQ(numbered.json["chips"][1]["serial"], "L-2");
+    EXPECT_EQ(numbered.json["chips"][2]["serial"], "L-3");
+    EXPECT_EQ(numbered.json["next"], 4);
+
+    const ApiReply same =
+        api->Post("/api/config/apply", {{"toml", "[usb]\nserial = \"ONE\"\n"}, {"same_serial", true}});
+    EXPECT_EQ(same.json["chips"][0]["changed"], (nlohmann::json{"usb.serial"})) << same.body;
+    EXPECT_EQ(same.json["chips"][2]["changed"], (nlohmann::json{"usb.serial"}));
+    EXPECT_EQ(api->Post("/api/config/apply", {{"toml", "[usb]\nserial = \"ONE\"\n"}, {"same_serial", true},
+                                              {"serial_pattern", "L-{n}"}})
+                  .status,
+              400);
+}
+
 TEST_F(ServeApiTest, OptionsAndTheStop) {
     ExpectFailure(Run({"serve", "--port", "65536"}), kUsage, "--port");
     ExpectFailure(Run({"serve", "--token", "short"}), kUsage, "--token");

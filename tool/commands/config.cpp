@@ -1,7 +1,8 @@
 // config show | export FILE | apply FILE: the chip's whole configuration as
 // a TOML file (config/config_keys.h has the keys), and that file written to
 // one chip or to every attached chip, with serial numbers from a pattern
-// for chips set up one after another.
+// for chips set up one after another. A file's own serial number goes to
+// one chip only, unless --same-serial asks for it on all of them.
 #include <CLI/CLI.hpp>
 
 #include "commands/command.h"
@@ -52,7 +53,8 @@ public:
         export_->add_option("FILE", file_, "the file to write")->required()->type_name("");
         apply_ = AddSubcommand(
             *subcommand_, "apply",
-            "config apply FILE [--password PW] [--serial-pattern PATTERN [--start N]] [--all] [--reset] [--yes-lock]",
+            "config apply FILE [--password PW] [--serial-pattern PATTERN [--start N] | --same-serial] [--all] "
+            "[--reset] [--yes-lock]",
             "writes FILE's configuration to the chip",
             "Writes to the chip what differs from FILE (keys left out stay as they\n"
             "are), each setting through the library's setter, then reads everything\n"
@@ -60,14 +62,24 @@ public:
             "--password; a permanently locked chip is left alone. With\n"
             "--serial-pattern each chip set up gets the next serial number\n"
             "(LAB-{n:04} and --start 17 give LAB-0017, LAB-0018, ...) and the number\n"
-            "to use next is printed. The access password and the lock are written\n"
-            "only when the file asks with its own keys, the lock only with --yes-lock.");
+            "to use next is printed; a number that may have reached a chip that then\n"
+            "failed stays with it, and the next chip gets the next one. With --all a\n"
+            "file that sets usb.serial (as config export writes it) is refused unless\n"
+            "--serial-pattern gives each chip its own number or --same-serial asks\n"
+            "for that one on every chip; leave the key out to keep each chip's own.\n"
+            "The access password and the lock are written only when the file asks\n"
+            "with its own keys, the lock only with --yes-lock.");
         apply_->add_option("FILE", file_, "the file to apply")->required()->type_name("");
         apply_->add_option("--password", password_, "the access password of a password-protected chip (8 bytes)")
             ->type_name("PW");
         apply_->add_option("--serial-pattern", pattern_, "serial numbers for the chips set up, e.g. LAB-{n:04}")
             ->type_name("PATTERN");
+        CLI::Option* pattern = apply_->get_option("--serial-pattern");
         apply_->add_option("--start", start_, "the number for the first chip (default 1)")->type_name("N");
+        apply_
+            ->add_flag("--same-serial", sameSerial_,
+                       "with --all, write the file's usb.serial to every chip (they cannot be told apart)")
+            ->excludes(pattern);
         apply_->add_flag("--all", all_, "apply the file to every attached chip in turn");
         apply_->add_flag("--reset", reset_, "reset the chips whose USB identifiers or protection changed");
         apply_->add_flag("--yes-lock", yesLock_, "let the file lock the chip's flash settings for good");
@@ -117,6 +129,7 @@ public:
 private:
     void Apply(Session& session) {
         const Config file = ConfigFromToml(session.Files().Read(file_), file_);
+        CheckBatchSerial(file);
         nlohmann::json& document = session.Out().Document();
         document["file"] = file_;
         document["chips"] = nlohmann::json::array();
@@ -137,30 +150,68 @@ private:
         std::size_t notSetUp = 0;
         for (std::size_t i = 0; i < indexes.size(); ++i) {
             progress.Step("config apply", i + 1, indexes.size());
+            numberReached_ = false;
             try {
                 if (!ApplyToChip(session, indexes[i], file, toReset)) {
                     ++notSetUp;
                 }
             } catch (const Failure& failure) {
-                if (!all_) {
+                ++notSetUp;
+                if (!all_ && !numberReached_) {
                     throw;
                 }
-                ++notSetUp;
-                document["chips"].push_back(
-                    {{"index", indexes[i]}, {"status", "failed"}, {"error", failure.Message()}});
-                session.Out().Line("chip " + std::to_string(indexes[i]) + ": failed: " + failure.Message());
+                ReportFailed(session, indexes[i], failure);
+                if (!all_) {
+                    progress.Clear();
+                    ReportNext(session);
+                    throw;
+                }
             }
         }
         progress.Clear();
-        if (serialPattern_) {
-            document["next"] = next_;
-            session.Out().Line("next serial number: " + serialPattern_->Serial(next_) + " (--start " +
-                               std::to_string(next_) + ")");
-        }
+        ReportNext(session);
         ResetChips(session, toReset);
         if (notSetUp > 0) {
             throw Failure("config apply: " + std::to_string(notSetUp) + " of " + std::to_string(indexes.size()) +
                           " chips not set up");
+        }
+    }
+
+    // A file that sets usb.serial would give every chip of a batch the same
+    // serial number: refused unless a pattern replaces it or --same-serial
+    // asks for it.
+    void CheckBatchSerial(const Config& file) const {
+        const auto serial = file.find("usb.serial");
+        if (!all_ || serial == file.end() || serialPattern_ || sameSerial_) {
+            return;
+        }
+        throw UsageError("config apply --all: " + file_ + " sets usb.serial = \"" +
+                         std::get<std::string>(serial->second) +
+                         "\", which would give every chip the same serial number; give --serial-pattern "
+                         "(each chip its own number) or leave usb.serial out of the file (each chip keeps "
+                         "its own); --same-serial writes the same number to every chip");
+    }
+
+    // A chip that failed; with a pattern whose number may have reached
+    // it, that number stays with it and the next chip gets the next one.
+    void ReportFailed(Session& session, int index, const Failure& failure) {
+        const std::string name = "chip " + std::to_string(index);
+        nlohmann::json entry{{"index", index}, {"status", "failed"}, {"error", failure.Message()}};
+        session.Out().Line(name + ": failed: " + failure.Message());
+        if (serialPattern_ && numberReached_) {
+            const std::string serial = serialPattern_->Serial(next_);
+            entry["serial"] = serial;
+            session.Out().Line(name + ": may carry serial number " + serial + "; the next chip gets the next one");
+            ++next_;
+        }
+        session.Out().Document()["chips"].push_back(entry);
+    }
+
+    void ReportNext(Session& session) const {
+        if (serialPattern_) {
+            session.Out().Document()["next"] = next_;
+            session.Out().Line("next serial number: " + serialPattern_->Serial(next_) + " (--start " +
+                               std::to_string(next_) + ")");
         }
     }
 
@@ -183,16 +234,30 @@ private:
     bool ApplyToChip(Session& session, int index, Config file, std::vector<std::string>& toReset) {
         ChipInfo chip = session.Select(index);
         const std::string name = ChipName(chip);
+        ApplyOptions options = options_;
         if (serialPattern_) {
-            file["usb.serial"] = serialPattern_->Serial(next_);
+            const std::string serial = serialPattern_->Serial(next_);
+            file["usb.serial"] = serial;
+            // The number is on the chip already, or once its setter runs it
+            // may be, whatever the setter or the read-back then says.
+            numberReached_ = chip.serial == serial;
+            options.writing = [this](const std::string& key) {
+                if (key == "usb.serial") {
+                    numberReached_ = true;
+                }
+            };
         }
-        const ApplyOutcome outcome = ApplyConfig(session.Lib(), file, options_);
+        const ApplyOutcome outcome = ApplyConfig(session.Lib(), file, options);
         nlohmann::json entry = ChipJson(chip);
         entry["status"] = StatusName(outcome.status);
         entry["changed"] = outcome.changed;
         entry["reset_needed"] = outcome.resetNeeded;
         entry["reset"] = outcome.resetNeeded && reset_;
         if (outcome.status == ApplyOutcome::Status::kLocked) {
+            if (serialPattern_ && numberReached_) {
+                // It has the number already: no other chip gets it.
+                entry["serial"] = serialPattern_->Serial(next_++);
+            }
             session.Out().Document()["chips"].push_back(entry);
             session.Out().Line(name + ": the flash settings are permanently locked; left alone");
             session.Out().Warn("kelvane: " + name + ": the flash settings are permanently locked; left alone\n");
@@ -249,9 +314,12 @@ private:
     bool all_ = false;
     bool reset_ = false;
     bool yesLock_ = false;
+    bool sameSerial_ = false;
     ApplyOptions options_;
     std::optional<SerialPattern> serialPattern_;
     std::uint64_t next_ = 1;
+    // The pattern's number next_ may have reached the chip being set up.
+    bool numberReached_ = false;
 };
 
 }  // namespace

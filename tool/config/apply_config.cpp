@@ -264,6 +264,9 @@ ApplyOutcome ApplyConfig(const Library& library, const Config& file, const Apply
             if (changed.count(key) != 0) {
                 outcome.changed.push_back(key);
                 keys += (keys.empty() ? "" : ", ") + key;
+                if (options.writing) {
+                    options.writing(key);
+                }
             }
         }
         Check(setter.write(library, desired), "config apply: writing " + keys);

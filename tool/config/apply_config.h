@@ -3,6 +3,7 @@
 // read back afterwards.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,9 @@ struct ApplyOptions {
     std::optional<std::string> password;
     // --yes-lock: a file may lock the chip for good.
     bool yesLock = false;
+    // Called with each key just before its setter runs (once it runs, the
+    // value may have reached the chip, even when the setter then fails).
+    std::function<void(const std::string& key)> writing;
 };
 
 struct ApplyOutcome {

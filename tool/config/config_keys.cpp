@@ -34,7 +34,10 @@ const std::vector<ConfigKey> kKeys = {
     {"usb.manufacturer", Type::kString, 0, kChipString, nullptr, false,
      "USB strings, at most 30 UTF-16 characters each", true},
     {"usb.product", Type::kString, 0, kChipString, nullptr, false, nullptr, true},
-    {"usb.serial", Type::kString, 0, kChipString, nullptr, false, nullptr, true},
+    {"usb.serial", Type::kString, 0, kChipString, nullptr, false,
+     "this chip's serial number; config apply --all refuses a file with this key unless --serial-pattern gives "
+     "each chip its own number (or --same-serial this one to all); leave it out to keep each chip's own",
+     true},
     {"usb.serial_enumeration", Type::kBool, 0, 1, nullptr, false, "whether the chip presents its serial number on USB",
      true},
     {"usb.power", Type::kString, 0, 0, kPowerChoices, false, "power source: \"bus\" or \"self\"", true},

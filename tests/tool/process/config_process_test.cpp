@@ -1,6 +1,8 @@
 // config show, export and apply: a file edited by hand comes back from the
-// chip as edited, serial numbers from a pattern over several chips, and the
-// protection: a password-protected chip, a locked one, the lock itself.
+// chip as edited, serial numbers from a pattern over several chips (also
+// when one of them fails), a file's own serial number refused for a batch,
+// and the protection: a password-protected chip, a locked one, the lock
+// itself, protection turned off.
 #include "tool/process/tool_process_test.h"
 
 namespace kelvane::testing {
@@ -96,7 +98,8 @@ TEST_F(ConfigProcessTest, FilesThatCannotBeAppliedChangeNothing) {
         {"[usb]\ncurrent_ma = \"100\"\n", "an integer is needed"},
         {"[usb]\nproduct = \"0123456789012345678901234567890\"\n", "at most 30 fit"},
         {"[pins.gp0]\ndesignation = 5\n", "designations 0 to 4"},
-        {"[interrupt]\nmode = 0\n[usb]\nproduct=\"x\"\n", ""},
+        {"[interrupt]\nmode = 0\n[usb]\nproduct=\"x\"\n", "modes 1 to 3 can be set, 0 cannot"},
+        {"[usb]\npower = \"none\"\nproduct=\"x\"\n", "the power source is \"bus\" or \"self\""},
         {"[clock]\ndivider = 0\nduty_cycle = 1\n", "dividers 1 to 7"},
         {"[protection]\nstate = \"password\"\n", "needs protection.password"},
         {"[protection]\npassword = \"short\"\n", "must be 8 bytes long"},
@@ -105,19 +108,21 @@ TEST_F(ConfigProcessTest, FilesThatCannotBeAppliedChangeNothing) {
         {"a = " + std::string(100, '[') + std::string(100, ']') + "\n", "nested deeper"},
     };
     WriteBench(kThreeChips);
+    // A mode other than 0, so that mode 0 is a change (the chip's own 0
+    // would be nothing to write).
+    WriteFile("mode.toml", "[interrupt]\nmode = 2\n");
+    EXPECT_EQ(Run({"config", "apply", "mode.toml"}).status, kSuccess);
     const std::string before = Run({"config", "show"}).out;
+    ASSERT_NE(before.find("\n[interrupt]\n# interrupt pin mode, 1 to 3 (0 cannot be set)\nmode = 2\n"),
+              std::string::npos)
+        << before;
     for (const auto& [text, message] : refused) {
         WriteFile("bad.toml", text);
         const ProgramRun run = Run({"config", "apply", "bad.toml"});
-        if (message.empty()) {
-            // Mode 0 as the chip has it: nothing to write there.
-            EXPECT_EQ(run.status, kSuccess) << text << run.err;
-            continue;
-        }
         ExpectFailure(run, kUsage, message);
         EXPECT_EQ(run.out, "") << text;
     }
-    EXPECT_EQ(Run({"config", "show"}).out, Replaced(before, "Kelvane USB-I2C bridge", "x"));
+    EXPECT_EQ(Run({"config", "show"}).out, before);
     ExpectFailure(Run({"config", "apply", "missing.toml"}), kFailed, "cannot open missing.toml");
     ExpectFailure(Run({"config", "apply", "--start", "3", "bad.toml"}), kUsage, "--start goes with --serial-pattern");
     ExpectFailure(Run({"config", "apply", "--serial-pattern", "LAB", "bad.toml"}), kUsage, "no place for the number");
@@ -150,6 +155,110 @@ TEST_F(ConfigProcessTest, SerialPatternNumbersThreeChips) {
                        "99", "line.toml"}),
                   kUsage, "--serial-pattern gives \"ABCDEFGHIJKLMNOPQRSTUVWXYZab100\"");
     EXPECT_EQ(Serials(RunJson({"list"})), (std::vector<std::string>{"LAB-0017", "S20", "LAB-0019"}));
+}
+
+// A file that config export wrote for one chip, applied to every chip: its
+// serial number would make the chips alike, so it is refused before any
+// chip is written, unless a pattern numbers them or --same-serial asks.
+TEST_F(ConfigProcessTest, ABatchTakesAFilesSerialNumberOnlyWhenAsked) {
+    WriteBench(kThreeChips);
+    ASSERT_EQ(Run({"-s", "KV000002", "config", "export", "a.toml"}).status, kSuccess);
+    const std::string exported = ReadFile("a.toml");
+    // The key's comment says how a batch treats it.
+    EXPECT_NE(exported.find("\n# this chip's serial number; config apply --all refuses a file with this key\n"
+                            "# unless --serial-pattern"),
+              std::string::npos)
+        << exported;
+    WriteFile("a.toml", Replaced(exported, "\nproduct = \"Kelvane USB-I2C bridge\"\n", "\nproduct = \"Edited\"\n"));
+    const std::string before = Run({"-i", "2", "config", "show"}).out;
+    for (const bool json : {false, true}) {
+        std::vector<std::string> args{"config", "apply", "--all", "a.toml"};
+        if (json) {
+            args.insert(args.begin(), "--json");
+        }
+        const ProgramRun refused = Run(args);
+        ExpectFailure(refused, kUsage,
+                      "config apply --all: a.toml sets usb.serial = \"KV000002\", which would give every chip the "
+                      "same serial number; give --serial-pattern (each chip its own number) or leave usb.serial out "
+                      "of the file (each chip keeps its own); --same-serial writes the same number to every chip");
+        EXPECT_EQ(refused.out, "");
+    }
+    EXPECT_EQ(Serials(RunJson({"list"})), (std::vector<std::string>{"KV000001", "KV000002", "KV000003"}));
+    EXPECT_EQ(Run({"-i", "2", "config", "show"}).out, before);
+    ExpectFailure(Run({"config", "apply", "--all", "--same-serial", "--serial-pattern", "S{n}", "a.toml"}), kUsage,
+                  "excludes");
+
+    // The chip it was exported from takes it as it stands.
+    EXPECT_RUN(Run({"-i", "1", "config", "apply", "a.toml"}),
+               "chip 1 (KV000002): written: usb.product; read back as written\n", kSuccess);
+    EXPECT_RUN(Run({"config", "apply", "--all", "--serial-pattern", "E-{n}", "a.toml"}),
+               "chip 0 (KV000001): written: usb.product, usb.serial; read back as written\n"
+               "chip 1 (KV000002): written: usb.serial; read back as written\n"
+               "chip 2 (KV000003): written: usb.product, usb.serial; read back as written\n"
+               "next serial number: E-4 (--start 4)\n",
+               kSuccess);
+    EXPECT_EQ(Serials(RunJson({"list"})), (std::vector<std::string>{"E-1", "E-2", "E-3"}));
+    EXPECT_RUN(Run({"config", "apply", "--all", "--same-serial", "a.toml"}),
+               "chip 0 (E-1): written: usb.serial; read back as written\n"
+               "chip 1 (E-2): written: usb.serial; read back as written\n"
+               "chip 2 (E-3): written: usb.serial; read back as written\n",
+               kSuccess);
+    EXPECT_EQ(Serials(RunJson({"list"})), (std::vector<std::string>{"KV000002", "KV000002", "KV000002"}));
+}
+
+// A batch with chips that fail: the others are set up, a number that may
+// have reached a failed chip stays with it, and a chip that fails before
+// its number is written takes none.
+TEST_F(ConfigProcessTest, AChipThatFailsInABatchKeepsTheNumberItMayCarry) {
+    // Reading the whole configuration takes about 20 flash reads: chip 1
+    // stops answering them in the read-back after its writes, chip 2 at the
+    // first one, before anything is written.
+    const std::string chips =
+        "chip serial=KV000001\n"
+        "chip serial=KV000002\n"
+        "chip serial=KV000003\n"
+        "chip serial=KV000004\n";
+    std::string faults =
+        Replaced(chips, "KV000002\n", "KV000002\n  fault kind=no-answer command=b0 skip=28 times=forever\n");
+    faults = Replaced(faults, "KV000003\n", "KV000003\n  fault kind=no-answer command=b0 times=forever\n");
+    WriteBench(faults);
+    WriteFile("line.toml", "[usb]\nproduct = \"Line\"\n");
+    const ProgramRun text =
+        Run({"config", "apply", "--all", "--serial-pattern", "L-{n:02}", "--start", "1", "line.toml"});
+    ExpectFailure(text, kFailed, "config apply: 2 of 4 chips not set up");
+    for (const char* line : {"chip 0 (KV000001): written: usb.product, usb.serial; read back as written\n"
+                             "chip 1: failed: config: reading ",
+                             "chip 1: may carry serial number L-02; the next chip gets the next one\n"
+                             "chip 2: failed: config: reading ",
+                             "chip 3 (KV000004): written: usb.product, usb.serial; read back as written\n"
+                             "next serial number: L-04 (--start 4)\n"}) {
+        EXPECT_NE(text.out.find(line), std::string::npos) << line << text.out;
+    }
+
+    const ProgramRun json =
+        Run({"--json", "config", "apply", "--all", "--serial-pattern", "L-{n:02}", "--start", "4", "line.toml"});
+    ExpectFailure(json, kFailed, "config apply: 2 of 4 chips not set up");
+    const nlohmann::json document = nlohmann::json::parse(json.out, nullptr, false);
+    ASSERT_EQ(document["chips"].size(), 4u) << json.out;
+    EXPECT_EQ(document["chips"][0]["status"], "applied");
+    EXPECT_EQ(document["chips"][0]["serial"], "L-04");
+    EXPECT_EQ(document["chips"][1]["status"], "failed");
+    EXPECT_EQ(document["chips"][1]["index"], 1);
+    EXPECT_EQ(document["chips"][1]["serial"], "L-05");
+    EXPECT_NE(document["chips"][1]["error"].get<std::string>().find("Kelvane read failed (-5)"), std::string::npos);
+    EXPECT_EQ(document["chips"][2]["status"], "failed");
+    EXPECT_FALSE(document["chips"][2].contains("serial"));
+    EXPECT_EQ(document["chips"][3]["status"], "applied");
+    EXPECT_EQ(document["chips"][3]["serial"], "L-06");
+    EXPECT_EQ(document["next"], 7);
+    EXPECT_EQ(document["error"]["message"], "config apply: 2 of 4 chips not set up");
+
+    // Without the faults: every chip that may carry a number has its own.
+    WriteBench(chips);
+    EXPECT_EQ(Serials(RunJson({"list"})), (std::vector<std::string>{"L-04", "L-05", "KV000003", "L-06"}));
+    EXPECT_NE(Run({"-i", "1", "config", "show"}).out.find("\nproduct = \"Line\"\n"), std::string::npos);
+    EXPECT_NE(Run({"-i", "2", "config", "show"}).out.find("\nproduct = \"Kelvane USB-I2C bridge\"\n"),
+              std::string::npos);
 }
 
 // A password set by a file protects the chip once it is reset; then a change
@@ -185,6 +294,47 @@ TEST_F(ConfigProcessTest, ProtectedAndLockedChips) {
     EXPECT_EQ(document["chips"][2]["status"], "locked");
     EXPECT_EQ(document["error"]["message"], "config apply: 1 of 3 chips not set up");
     EXPECT_NE(Run({"-i", "2", "config", "show"}).out.find("product = \"Kelvane USB-I2C bridge\""), std::string::npos);
+}
+
+// Protection turned off and new identifiers on every chip, with --reset:
+// each chip is found again by its device path, although the others move up
+// in the scan as the ones reset before them leave under new identifiers.
+TEST_F(ConfigProcessTest, ProtectionOffAndResetOfEveryChip) {
+    WriteBench(kThreeChips);
+    WriteFile("password.toml", "[protection]\npassword = \"secret12\"\n");
+    EXPECT_RUN(Run({"config", "apply", "--all", "--reset", "password.toml"}),
+               "chip 0 (KV000001): written: protection.state; read back as written\n"
+               "chip 1 (KV000002): written: protection.state; read back as written\n"
+               "chip 2 (KV000003): written: protection.state; read back as written\n"
+               "chip 0 (KV000001): reset\nchip 1 (KV000002): reset\nchip 2 (KV000003): reset\n",
+               kSuccess);
+    WriteFile("open.toml", "[usb]\nvendor_id = 0x04d8\nproduct_id = 0x00dd\n[protection]\nstate = \"unprotected\"\n");
+    const ProgramRun refused = Run({"config", "apply", "--all", "open.toml"});
+    ExpectFailure(refused, kFailed, "3 of 3 chips not set up");
+    EXPECT_NE(refused.out.find("chip 2: failed: config apply: the chip is password-protected"), std::string::npos)
+        << refused.out;
+
+    const nlohmann::json opened =
+        RunJson({"config", "apply", "--all", "--password", "secret12", "--reset", "open.toml"});
+    ASSERT_EQ(opened["chips"].size(), 3u);
+    for (const nlohmann::json& chip : opened["chips"]) {
+        EXPECT_EQ(chip["status"], "applied");
+        EXPECT_EQ(chip["changed"], (nlohmann::json{"usb.vendor_id", "usb.product_id", "protection.state"}));
+        EXPECT_EQ(chip["reset"], true);
+    }
+    EXPECT_EQ(RunJson({"list"})["chips"].size(), 0u);
+    EXPECT_EQ(Serials(RunJson({"--vid", "0x04d8", "--pid", "0xdd", "list"})),
+              (std::vector<std::string>{"KV000001", "KV000002", "KV000003"}));
+    // Unprotected after the reset: a change needs no password.
+    WriteFile("product.toml", "[usb]\nproduct = \"Open\"\n");
+    for (const char* index : {"0", "1", "2"}) {
+        EXPECT_EQ(RunJson({"--vid", "0x04d8", "--pid", "0xdd", "-i", index, "config", "show"})["config"]["protection"]
+                         ["state"],
+                  "unprotected");
+    }
+    EXPECT_EQ(RunJson({"--vid", "0x04d8", "--pid", "0xdd", "config", "apply", "--all", "product.toml"})["chips"][2]
+                     ["status"],
+              "applied");
 }
 
 // New USB identifiers take effect at a reset: the chip is then found under

@@ -59,6 +59,19 @@ TEST_F(FrameProcessTest, UsageErrorsEndWithStatusTwoAndDoNothing) {
     ExpectFailure(Run({"get", "0x8"}), kFailed, "get: read at 0x08: Address NACK received (-23)");
     ExpectFailure(Run({"get", "08"}), kUsage, "the slave address must be");
     ExpectFailure(Run({"config"}), kUsage, "subcommand");
+    // With --json a usage error prints no document: the command line, the
+    // subcommand's own checks, and a file's contents found once the run is
+    // under way.
+    WriteFile("unknown.toml", "[usb]\ncolour = 1\n");
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--json", "scan"},
+                                                 {"--json", "get", "0x0b", "0x100"},
+                                                 {"--json", "config", "apply", "--start", "2", "unknown.toml"},
+                                                 {"--json", "config", "apply", "unknown.toml"}}) {
+        const ProgramRun run = Run(args);
+        EXPECT_EQ(run.status, kUsage) << args.back();
+        EXPECT_EQ(run.out, "") << args.back();
+        EXPECT_NE(run.err, "") << args.back();
+    }
 
     const ProgramRun help = Run({"--help"});
     EXPECT_EQ(help.status, kSuccess);
@@ -69,7 +82,9 @@ TEST_F(FrameProcessTest, UsageErrorsEndWithStatusTwoAndDoNothing) {
     const ProgramRun detectHelp = Run({"detect", "--help"});
     EXPECT_EQ(detectHelp.status, kSuccess);
     EXPECT_NE(detectHelp.out.find("Usage: kelvane detect [-q|-r] [-a] [FIRST LAST]\n"), std::string::npos);
-    EXPECT_NE(Run({"config", "apply", "--help"}).out.find("--serial-pattern PATTERN"), std::string::npos);
+    const ProgramRun applyHelp = Run({"config", "apply", "--help"});
+    EXPECT_NE(applyHelp.out.find("--serial-pattern PATTERN"), std::string::npos);
+    EXPECT_NE(applyHelp.out.find("--same-serial"), std::string::npos);
 }
 
 // Which library file the program loads: beside itself, --library, the

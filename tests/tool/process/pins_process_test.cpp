@@ -72,5 +72,31 @@ TEST_F(PinsProcessTest, AdcAndDacInVolts) {
     ExpectFailure(Run({"dac", "--supply", "-1"}), kUsage, "--supply");
 }
 
+// Readings that are not 0, from the bench's inputs (the chip takes its
+// supply as 5 V): a reading r is r / 1024 of the reference, channel by
+// channel, with the reference the chip reads against.
+TEST_F(PinsProcessTest, AdcVoltsOfReadingsThatAreNotZero) {
+    WriteBench("chip\n  adc channel=1 max=2500\n  adc channel=3 max=1000\n");
+    EXPECT_RUN(Run({"adc"}),
+               "ADC reference 0 (5.000 V)\nchannel 1: 512 (2.500 V)\nchannel 2: 0 (0.000 V)\n"
+               "channel 3: 204 (0.996 V)\n",
+               kSuccess);
+    // 2.5 V is above 2.048 V: the chip reads its top, 1023.
+    const nlohmann::json adc = RunJson({"adc", "-R", "2"});
+    ASSERT_EQ(adc["channels"].size(), 3u);
+    EXPECT_EQ(adc["channels"][0]["raw"], 1023);
+    EXPECT_DOUBLE_EQ(adc["channels"][0]["volts"].get<double>(), 1023 * 2.048 / 1024);
+    EXPECT_EQ(adc["channels"][1]["raw"], 0);
+    EXPECT_DOUBLE_EQ(adc["channels"][1]["volts"].get<double>(), 0.0);
+    EXPECT_EQ(adc["channels"][2]["channel"], 3);
+    EXPECT_EQ(adc["channels"][2]["raw"], 500);
+    EXPECT_DOUBLE_EQ(adc["channels"][2]["volts"].get<double>(), 1.0);
+    // Reference 0 with another supply: the same reading, in volts of it.
+    EXPECT_RUN(Run({"adc", "-R", "0", "--supply", "3.3"}),
+               "ADC reference 0 (3.300 V)\nchannel 1: 512 (1.650 V)\nchannel 2: 0 (0.000 V)\n"
+               "channel 3: 204 (0.657 V)\n",
+               kSuccess);
+}
+
 }  // namespace
 }  // namespace kelvane::testing

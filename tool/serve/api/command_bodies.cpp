@@ -325,6 +325,10 @@ CommandCall BatchApply(const nlohmann::json& json) {
     if (const auto start = body.Integer("start", 0, UINT32_MAX)) {
         call.subcommand.push_back("--start=" + Number(*start));
     }
+    // The file's own serial number on every chip: only when asked for.
+    if (body.Bool("same_serial").value_or(false)) {
+        call.subcommand.push_back("--same-serial");
+    }
     if (body.Bool("yes_lock").value_or(false)) {
         throw BadRequest("the lock is applied to one chip at a time");
     }

@@ -204,9 +204,13 @@ const ConfigTab = (() => {
     if (pattern) {
       body.serial_pattern = pattern;
       body.start = Number($("batch-start").value) || 0;
+    } else if ($("batch-same-serial").checked) {
+      body.same_serial = true;
     }
     const { doc } = await Kelvane.call("/api/config/apply", body);
-    const lines = (doc.chips || []).map((c) => "chip " + c.index + (c.serial ? " (" + c.serial + ")" : "") + ": " +
+    // A chip that failed with "serial" may carry that number: no other chip gets it.
+    const serialOf = (c) => !c.serial ? "" : c.status === "failed" ? " (may carry " + c.serial + ")" : " (" + c.serial + ")";
+    const lines = (doc.chips || []).map((c) => "chip " + c.index + serialOf(c) + ": " +
       c.status + (c.changed && c.changed.length ? " — " + c.changed.join(", ") : "") + (c.error ? " — " + c.error : ""));
     if (doc.next !== undefined) {
       lines.push("next number: " + doc.next);
