@@ -155,6 +155,17 @@ private:
                 if (!ApplyToChip(session, indexes[i], file, toReset)) {
                     ++notSetUp;
                 }
+            } catch (const UsageError& refusal) {
+                // This chip's own settings make a change of the file
+                // impossible (found before anything is written to it).
+                // Before any chip was written nothing was done, and the run
+                // ends as a usage error; after, it is this chip's failure,
+                // reported with the others, and the batch goes on.
+                if (!written_) {
+                    throw;
+                }
+                ++notSetUp;
+                ReportFailed(session, indexes[i], Failure(refusal.what()));
             } catch (const Failure& failure) {
                 ++notSetUp;
                 if (!all_ && !numberReached_) {
@@ -241,13 +252,16 @@ private:
             // The number is on the chip already, or once its setter runs it
             // may be, whatever the setter or the read-back then says.
             numberReached_ = chip.serial == serial;
-            options.writing = [this](const std::string& key) {
-                if (key == "usb.serial") {
-                    numberReached_ = true;
-                }
-            };
         }
+        options.writing = [this](const std::string& key) {
+            written_ = true;
+            if (serialPattern_ && key == "usb.serial") {
+                numberReached_ = true;
+            }
+        };
         const ApplyOutcome outcome = ApplyConfig(session.Lib(), file, options);
+        // The protection is written after the settings, without the hook.
+        written_ = written_ || !outcome.changed.empty();
         nlohmann::json entry = ChipJson(chip);
         entry["status"] = StatusName(outcome.status);
         entry["changed"] = outcome.changed;
@@ -320,6 +334,8 @@ private:
     std::uint64_t next_ = 1;
     // The pattern's number next_ may have reached the chip being set up.
     bool numberReached_ = false;
+    // Something may have been written to a chip of this run.
+    bool written_ = false;
 };
 
 }  // namespace

@@ -261,6 +261,40 @@ TEST_F(ConfigProcessTest, AChipThatFailsInABatchKeepsTheNumberItMayCarry) {
               std::string::npos);
 }
 
+// A chip whose own settings make the file's change impossible: refused
+// before anything is written as long as no chip was written (exit status 2,
+// nothing done); later in a batch it is that chip's failure, and it takes
+// no number of the pattern.
+TEST_F(ConfigProcessTest, AChipRefusedAfterOthersWereWrittenFailsAlone) {
+    WriteBench(kThreeChips);
+    WriteFile("mode.toml", "[interrupt]\nmode = 2\n");
+    EXPECT_EQ(Run({"-i", "1", "config", "apply", "mode.toml"}).status, kSuccess);
+    WriteFile("line.toml", "[interrupt]\nmode = 0\n[usb]\nproduct = \"Line\"\n");
+    const ProgramRun json =
+        Run({"--json", "config", "apply", "--all", "--serial-pattern", "L-{n:02}", "--start", "1", "line.toml"});
+    ExpectFailure(json, kFailed, "config apply: 1 of 3 chips not set up");
+    const nlohmann::json document = nlohmann::json::parse(json.out, nullptr, false);
+    ASSERT_EQ(document["chips"].size(), 3u) << json.out;
+    EXPECT_EQ(document["chips"][0]["serial"], "L-01");
+    EXPECT_EQ(document["chips"][1]["status"], "failed");
+    EXPECT_NE(document["chips"][1]["error"].get<std::string>().find("modes 1 to 3 can be set, 0 cannot"),
+              std::string::npos);
+    EXPECT_FALSE(document["chips"][1].contains("serial"));
+    EXPECT_EQ(document["chips"][2]["serial"], "L-02");
+    EXPECT_EQ(document["next"], 3);
+    EXPECT_EQ(Serials(RunJson({"list"})), (std::vector<std::string>{"L-01", "KV000002", "L-02"}));
+
+    // The first chip refused: nothing was done to any chip.
+    EXPECT_EQ(Run({"-i", "0", "config", "apply", "mode.toml"}).status, kSuccess);
+    WriteFile("other.toml", "[interrupt]\nmode = 0\n[usb]\nproduct = \"Other\"\n");
+    const ProgramRun first =
+        Run({"config", "apply", "--all", "--serial-pattern", "M-{n:02}", "--start", "1", "other.toml"});
+    ExpectFailure(first, kUsage, "modes 1 to 3 can be set, 0 cannot");
+    EXPECT_EQ(first.out, "");
+    EXPECT_EQ(Serials(RunJson({"list"})), (std::vector<std::string>{"L-01", "KV000002", "L-02"}));
+    EXPECT_EQ(Run({"-i", "2", "config", "show"}).out.find("\nproduct = \"Other\"\n"), std::string::npos);
+}
+
 // A password set by a file protects the chip once it is reset; then a change
 // needs --password, and a permanently locked chip is left alone by --all.
 TEST_F(ConfigProcessTest, ProtectedAndLockedChips) {
