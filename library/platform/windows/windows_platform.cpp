@@ -5,7 +5,7 @@
 
 #include "platform/windows/clock.h"
 #include "platform/windows/hid_enumeration.h"
-#include "platform/windows/text_encoding.h"
+#include "text/wide_text.h"
 
 extern "C" {
 #include <hidsdi.h>
@@ -24,7 +24,7 @@ std::vector<HidInterface> WindowsPlatform::EnumerateInterfaces() {
 }
 
 DeviceHandle WindowsPlatform::Open(std::string_view path, OpenMode mode) {
-    const std::optional<std::wstring> widePath = windows::Utf8ToUtf16(path);
+    const std::optional<std::wstring> widePath = text::WideFromUtf8(path);
     if (!widePath || widePath->empty() || widePath->find(L'\0') != std::wstring::npos) {
         return kInvalidHandle;
     }
