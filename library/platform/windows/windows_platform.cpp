@@ -1,5 +1,6 @@
 #include "platform/windows/windows_platform.h"
 
+#include <new>
 #include <optional>
 #include <string>
 
@@ -35,7 +36,12 @@ DeviceHandle WindowsPlatform::Open(std::string_view path, OpenMode mode) {
         return kInvalidHandle;
     }
     if (mode == OpenMode::kWrite) {
-        mutexes_.Track(handle, path);
+        try {
+            mutexes_.Track(handle, path);
+        } catch (const std::bad_alloc&) {
+            ::CloseHandle(handle);  // nobody else knows of it
+            throw;
+        }
     }
     return FromHandle(handle);
 }
