@@ -6,14 +6,14 @@
 #include "program.h"
 
 #ifdef _WIN32
-#include "common/utf8.h"
+#include "text/wide_text.h"
 
 // Windows hands the program its command line as UTF-16; inside, text is
 // UTF-8.
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> arguments;
     for (int i = 0; i < argc; ++i) {
-        arguments.push_back(argv[i] != nullptr ? kelvane::tool::Utf8FromWide(argv[i]) : std::string());
+        arguments.push_back(argv[i] != nullptr ? kelvane::text::Utf8FromWideReplacing(argv[i]) : std::string());
     }
     const int status = kelvane::tool::RunProgram(arguments);
     std::fflush(stdout);

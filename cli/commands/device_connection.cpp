@@ -5,19 +5,20 @@
 #include <string>
 
 #include "commands/exit_codes.h"
-#include "output/chip_text.h"
 #include "output/printf_text.h"
+#include "text/chip_string.h"
+#include "text/wide_text.h"
 
 namespace kelvane::cli {
 namespace {
 
 // The serial number of the selected chip, or nullopt when it cannot be read.
 std::optional<std::wstring> ReadSerialNumber(const LibraryBinding& library) {
-    std::array<KelvaneChar, kSerialNumberUnits> buffer{};
+    std::array<KelvaneChar, text::kChipStringBufferUnits> buffer{};
     if (library.GetSerialNumber(buffer.data()) != 0) {
         return std::nullopt;
     }
-    return WideFromChipText(buffer.data(), buffer.size());
+    return text::WideFromUtf16(text::ChipString(buffer.data(), buffer.size()));
 }
 
 // Selects a chip and lets the following scan make it the current one.

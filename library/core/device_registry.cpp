@@ -171,65 +171,86 @@ void OpenMissing(platform::Platform& platform, DeviceEntry& entry) {
     }
 }
 
+// The interfaces that the platform lists now; none when its enumeration ran
+// out of memory (nothing could be walked).
+std::vector<platform::HidInterface> ListInterfaces(platform::Platform& platform) {
+    try {
+        return platform.EnumerateInterfaces();
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+// Rebuilds the table from the interfaces that match the identifiers; the
+// handles of devices not listed again as the same instance are closed.
+void RebuildTable(LibraryState& state, std::vector<platform::HidInterface>& interfaces) {
+    const std::optional<std::string> match = BuildMatchString(state.vendorId, state.productId);
+    OpenedDevices opened;  // the table is empty from here on
+    for (platform::HidInterface& interface : interfaces) {
+        if (!interface.hardwareId) {
+            break;
+        }
+        if (!match || NormaliseHardwareId(*interface.hardwareId).find(*match) == std::string::npos) {
+            continue;
+        }
+        if (!interface.path) {
+            break;
+        }
+        const std::string_view path = *interface.path;
+        if (path.empty() || path.size() > DevicePath::kMaxLength) {
+            continue;  // a path that cannot be kept whole is not listed
+        }
+        const std::int32_t before = state.deviceCount;
+        const int index = AddOrFindDevice(path);
+        if (index < 0) {
+            break;  // the table is full: further interfaces are not listed
+        }
+        if (state.firstFound) {
+            state.firstFound = false;
+            state.selectedPath.Assign(path);
+        }
+        if (state.deviceCount > before) {
+            // A path listed twice keeps the instance of its first listing.
+            DeviceEntry& entry = state.deviceTable[static_cast<std::size_t>(index)];
+            entry.instance = std::move(interface.instance);
+            opened.GiveBack(entry);
+        }
+    }
+}
+
+// The selected entry becomes the current one. When it is the selected chip,
+// which the transfers will use, what it lacks is opened now.
+void ConnectSelected(LibraryState& state, platform::Platform& platform) {
+    if (state.selectedIndex < state.deviceCount) {
+        DeviceEntry& selected = state.deviceTable[static_cast<std::size_t>(state.selectedIndex)];
+        const bool connected = selected.path == state.selectedPath;
+        if (connected) {
+            OpenMissing(platform, selected);
+        }
+        state.currentWrite = selected.writeHandle;
+        state.currentRead = selected.readHandle;
+        state.connected = connected;
+    }
+}
+
 }  // namespace
 
 bool ScanDevices() {
     LibraryState& state = State();
     platform::Platform& platform = platform::ActivePlatform();
     state.connected = false;
-    const std::optional<std::string> match = BuildMatchString(state.vendorId, state.productId);
-
-    std::vector<platform::HidInterface> interfaces;
     try {
-        interfaces = platform.EnumerateInterfaces();
+        std::vector<platform::HidInterface> interfaces = ListInterfaces(platform);
+        RebuildTable(state, interfaces);
+        ConnectSelected(state, platform);
     } catch (const std::bad_alloc&) {
-        interfaces.clear();  // memory exhausted: nothing could be walked
-    }
-
-    {
-        OpenedDevices opened;  // the table is empty from here on
-        for (platform::HidInterface& interface : interfaces) {
-            if (!interface.hardwareId) {
-                break;
-            }
-            if (!match || NormaliseHardwareId(*interface.hardwareId).find(*match) == std::string::npos) {
-                continue;
-            }
-            if (!interface.path) {
-                break;
-            }
-            const std::string_view path = *interface.path;
-            if (path.empty() || path.size() > DevicePath::kMaxLength) {
-                continue;  // a path that cannot be kept whole is not listed
-            }
-            const std::int32_t before = state.deviceCount;
-            const int index = AddOrFindDevice(path);
-            if (index < 0) {
-                break;  // the table is full: further interfaces are not listed
-            }
-            if (state.firstFound) {
-                state.firstFound = false;
-                state.selectedPath.Assign(path);
-            }
-            if (state.deviceCount > before) {
-                // A path listed twice keeps the instance of its first listing.
-                DeviceEntry& entry = state.deviceTable[static_cast<std::size_t>(index)];
-                entry.instance = std::move(interface.instance);
-                opened.GiveBack(entry);
-            }
-        }
-    }  // the handles of devices not listed again as the same instance are closed here
-
-    // The selected entry becomes the current one. When it is the selected
-    // chip, which the transfers will use, what it lacks is opened now.
-    if (state.selectedIndex < state.deviceCount) {
-        DeviceEntry& selected = state.deviceTable[static_cast<std::size_t>(state.selectedIndex)];
-        state.connected = selected.path == state.selectedPath;
-        if (state.connected) {
-            OpenMissing(platform, selected);
-        }
-        state.currentWrite = selected.writeHandle;
-        state.currentRead = selected.readHandle;
+        // Memory ran out while the table was rebuilt or the selected chip
+        // opened. The entries listed so far stay listed with the handles they
+        // hold, the handles that no entry took back are closed (OpenedDevices),
+        // and the scan does not connect: no exception leaves the library.
+        state.connected = false;
+        state.currentWrite = platform::kInvalidHandle;
+        state.currentRead = platform::kInvalidHandle;
     }
     return state.connected;
 }

@@ -33,6 +33,13 @@ std::string NormaliseHardwareId(std::string_view hardwareId);
 // anything is opened. A failed open leaves the handle invalid and shows at
 // the first transfer. So a scan of an unchanged set of chips opens and closes
 // nothing.
+//
+// Memory that runs out during a scan (std::bad_alloc) loses no handle and
+// leaves the library as no exception: an enumeration that runs out lists
+// nothing, so every handle is closed; memory that runs out later, while the
+// table is rebuilt or the selected chip opened, ends the scan there, the
+// entries listed so far keeping their handles and the other handles closed.
+// Either way the scan does not connect.
 bool ScanDevices();
 
 // Closes every handle in the table and empties it.

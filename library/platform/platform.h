@@ -69,11 +69,13 @@ public:
     virtual std::vector<HidInterface> EnumerateInterfaces() = 0;
 
     // Opens an interface by its path for writing or for reading, without
-    // blocking. kInvalidHandle on failure. The registry opens only the
-    // selected chip's path, right after the enumeration that listed it, and
-    // keeps the handles across scans while the device stays the same (see
-    // HidInterface::instance): opening a HID device can cost tens of
-    // milliseconds, and a network round trip when the device is remote.
+    // blocking. kInvalidHandle on failure. May throw std::bad_alloc, having
+    // opened nothing then; the scan ends there without connecting. The
+    // registry opens only the selected chip's path, right after the
+    // enumeration that listed it, and keeps the handles across scans while
+    // the device stays the same (see HidInterface::instance): opening a HID
+    // device can cost tens of milliseconds, and a network round trip when
+    // the device is remote.
     virtual DeviceHandle Open(std::string_view path, OpenMode mode) = 0;
 
     // Writes one report, waiting at most timeoutMs for it to complete.

@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "output/chip_text.h"
-
 namespace kelvane::cli {
 namespace {
 
@@ -51,18 +49,6 @@ TEST(LibraryBinding, StopsAtTheFirstMissingName) {
     FakeLookup last{"ReadGpioPinValue", {}};
     EXPECT_EQ(BindEntryPoints(std::ref(last), binding), kBindNameMissing);
     EXPECT_EQ(last.asked.size(), 17u);
-}
-
-TEST(ChipText, SerialNumbersBecomeWideText) {
-    const KelvaneChar plain[] = {u'K', u'V', u'0', 0, u'X'};
-    EXPECT_EQ(WideFromChipText(plain, 5), L"KV0");
-    // Without a terminator the capacity ends the text.
-    const KelvaneChar full[] = {u'A', u'B', u'C'};
-    EXPECT_EQ(WideFromChipText(full, 3), L"ABC");
-    if constexpr (sizeof(wchar_t) == 4) {
-        const KelvaneChar pair[] = {0xD83D, 0xDE00, 0xDC00, u'x', 0xD800, 0};
-        EXPECT_EQ(WideFromChipText(pair, 6), std::wstring(L"\U0001F600\uFFFDx\uFFFD"));
-    }
 }
 
 }  // namespace

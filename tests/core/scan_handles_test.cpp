@@ -1,11 +1,15 @@
 // Which devices a scan opens, keeps and closes, counted on a bench of virtual
 // chips: only the selected chip is opened, handles of an unchanged device
-// live on across scans, and a device that changed or went is closed.
+// live on across scans, a device that changed or went is closed, and a scan
+// that runs out of memory loses no handle.
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <new>
+#include <string>
 
 #include "kelvane.h"
+#include "platform/platform.h"
 #include "support/sim_fixture.h"
 
 namespace kelvane::testing {
@@ -167,6 +171,153 @@ TEST_F(ScanHandlesTest, ScanThatDoesNotConnectOpensNothing) {
     EXPECT_EQ(Opened(), 0);
     EXPECT_EQ(Closed(), 2);  // chip 0's
     EXPECT_EQ(platform.OpenHandleCount(), 2);  // the moved chip is kept
+}
+
+// The bench's platform, whose memory runs out on the calls a test names:
+// its enumeration, or the n-th call of Open or StillReaches from the mark on
+// (and every one after it while the memory stays short).
+class ScarceMemoryPlatform : public platform::Platform {
+public:
+    explicit ScarceMemoryPlatform(sim::SimPlatform& bench) : bench_(bench) {}
+
+    bool enumerationFails = false;
+    int openFailsFrom = 0;          // 0: never
+    int stillReachesFailsFrom = 0;  // 0: never
+
+    void MemoryBack() {
+        enumerationFails = false;
+        openFailsFrom = 0;
+        stillReachesFailsFrom = 0;
+        opens_ = 0;
+        stillReaches_ = 0;
+    }
+
+    std::vector<platform::HidInterface> EnumerateInterfaces() override {
+        if (enumerationFails) {
+            throw std::bad_alloc();
+        }
+        return bench_.EnumerateInterfaces();
+    }
+    platform::DeviceHandle Open(std::string_view path, platform::OpenMode mode) override {
+        if (openFailsFrom > 0 && ++opens_ >= openFailsFrom) {
+            throw std::bad_alloc();  // before anything is opened
+        }
+        return bench_.Open(path, mode);
+    }
+    bool StillReaches(platform::DeviceHandle handle) override {
+        if (stillReachesFailsFrom > 0 && ++stillReaches_ >= stillReachesFailsFrom) {
+            throw std::bad_alloc();
+        }
+        return bench_.StillReaches(handle);
+    }
+    platform::TransferStatus Write(platform::DeviceHandle handle, const platform::WireReport& report,
+                                   std::uint32_t timeoutMs) override {
+        return bench_.Write(handle, report, timeoutMs);
+    }
+    platform::TransferStatus Read(platform::DeviceHandle handle, platform::WireReport& report,
+                                  std::uint32_t timeoutMs) override {
+        return bench_.Read(handle, report, timeoutMs);
+    }
+    void DiscardPendingReports(platform::DeviceHandle readHandle) override {
+        bench_.DiscardPendingReports(readHandle);
+    }
+    platform::LockStatus LockDevice(platform::DeviceHandle handle, std::uint32_t waitMs) override {
+        return bench_.LockDevice(handle, waitMs);
+    }
+    void UnlockDevice(platform::DeviceHandle handle) override { bench_.UnlockDevice(handle); }
+    void Cancel(platform::DeviceHandle handle) override { bench_.Cancel(handle); }
+    void Close(platform::DeviceHandle handle) override { bench_.Close(handle); }
+    void SleepMs(std::uint32_t milliseconds) override { bench_.SleepMs(milliseconds); }
+    std::uint64_t NowMs() override { return bench_.NowMs(); }
+
+private:
+    sim::SimPlatform& bench_;
+    int opens_ = 0;
+    int stillReaches_ = 0;
+};
+
+// Every handle goes through `memory` to the bench's platform, which counts
+// them; the fixture's end checks that none is left open or closed twice.
+class ScarceMemoryScanTest : public ScanHandlesTest {
+protected:
+    ScarceMemoryScanTest() { platform::SetActivePlatform(&memory); }
+    ~ScarceMemoryScanTest() override { platform::SetActivePlatform(&platform); }
+
+    // Exports called as a C caller calls them: an exception that left one
+    // would fail the test here.
+    int ConnectionStatus() {
+        int status = -1;
+        EXPECT_NO_THROW(status = GetConnectionStatus());
+        return status;
+    }
+    int SclLineValue() {
+        int value = -1;
+        EXPECT_NO_THROW(value = GetSclLineValue());
+        return value;
+    }
+
+    // With memory back, the library connects and lists every chip again;
+    // once they are all gone, no handle it opened is left open.
+    void EveryHandleStillAccountedFor(int chips) {
+        memory.MemoryBack();
+        ASSERT_EQ(ConnectionStatus(), 1);
+        EXPECT_EQ(GetDevCount(), chips);
+        EXPECT_EQ(SclLineValue(), 1);
+        ListChips();
+        for (int port = 1; port <= chips; ++port) {
+            bench.Detach(std::to_string(port));
+        }
+        EXPECT_EQ(ConnectionStatus(), 0);
+        EXPECT_EQ(platform.OpenHandleCount(), 0) << "a handle the library no longer holds";
+        EXPECT_EQ(platform.StaleCloseCount(), 0);
+    }
+
+    ScarceMemoryPlatform memory{platform};
+};
+
+TEST_F(ScarceMemoryScanTest, EnumerationThatRunsOutListsNothingAndClosesEveryHandle) {
+    bench.Attach("1");
+    bench.Attach("2");
+    bench.Attach("3");
+    ListChips();  // six handles open, chip 2 selected
+    ASSERT_EQ(platform.OpenHandleCount(), 6);
+
+    memory.enumerationFails = true;
+    EXPECT_EQ(ConnectionStatus(), 0);
+    EXPECT_EQ(GetDevCount(), 0);
+    EXPECT_EQ(platform.OpenHandleCount(), 0) << "handles of a table that lists nothing";
+    // A transfer scans again, finds nothing and fails with a code.
+    EXPECT_EQ(SclLineValue(), KELVANE_E_WRITE_FAILED);
+    EveryHandleStillAccountedFor(3);
+}
+
+TEST_F(ScarceMemoryScanTest, MemoryThatRunsOutWhileTheTableIsRebuiltEndsTheScanWithoutConnecting) {
+    bench.Attach("1");
+    bench.Attach("2");
+    bench.Attach("3");
+    ListChips();  // every chip keeps its handles across scans
+    ASSERT_EQ(platform.OpenHandleCount(), 6);
+
+    // Chip 0's handles are taken back; the check of chip 1's write handle
+    // runs out of memory.
+    memory.stillReachesFailsFrom = 3;
+    EXPECT_EQ(ConnectionStatus(), 0);
+    EXPECT_EQ(SclLineValue(), KELVANE_E_WRITE_FAILED);
+    EveryHandleStillAccountedFor(3);
+}
+
+TEST_F(ScarceMemoryScanTest, OpenThatRunsOutLeavesTheSelectedChipUnconnected) {
+    bench.Attach("1");
+    bench.Attach("2");
+    MarkHandles();
+
+    // The write handle opens; memory runs out at the read handle.
+    memory.openFailsFrom = 2;
+    EXPECT_EQ(ConnectionStatus(), 0);
+    EXPECT_EQ(Opened(), 1);
+    EXPECT_EQ(SclLineValue(), KELVANE_E_WRITE_FAILED);
+    EXPECT_EQ(ConnectionStatus(), 0);
+    EveryHandleStillAccountedFor(2);
 }
 
 }  // namespace

@@ -1,14 +1,12 @@
 // Pieces of the program frame: numbers as i2c-tools writes them, the choice
-// of the library file, UTF-8 and the chip's UTF-16, result texts, and
-// progress shown only where it is asked for.
+// of the library file, result texts, and progress shown only where it is
+// asked for.
 #include <gtest/gtest.h>
 
-#include "common/chip_text.h"
 #include "common/failure.h"
 #include "common/library.h"
 #include "common/numbers.h"
 #include "common/progress.h"
-#include "common/utf8.h"
 
 namespace kelvane::tool {
 namespace {
@@ -47,21 +45,6 @@ TEST(FramePieces, TheLibraryFileComesFromTheOptionThenTheEnvironment) {
     EXPECT_EQ(fromOption.origin, "--library");
     EXPECT_EQ(ChooseLibrary("./virtual", std::nullopt).kind, LibraryChoice::Kind::kFile);
     EXPECT_EQ(ChooseLibrary(std::nullopt, "virtual").kind, LibraryChoice::Kind::kVirtual);
-}
-
-TEST(FramePieces, ChipStringsAndUtf8) {
-    ChipStringBuffer buffer{};
-    const std::u16string units = u"A\u00e9\U0001F600";
-    std::copy(units.begin(), units.end(), buffer.begin());
-    EXPECT_EQ(Utf8FromChip(buffer), "A\xc3\xa9\xf0\x9f\x98\x80");
-    buffer[1] = 0xD800;  // a high surrogate alone
-    EXPECT_EQ(Utf8FromChip(buffer), "A\xef\xbf\xbd\xf0\x9f\x98\x80");
-    EXPECT_EQ(ChipFromUtf8("A\xc3\xa9\xf0\x9f\x98\x80")->size(), 4u);
-    EXPECT_EQ(ChipFromUtf8(std::string(30, 'x'))->size(), 30u);
-    EXPECT_EQ(ChipFromUtf8(std::string(31, 'x')), std::nullopt);
-    EXPECT_EQ(Utf16Length("\xc0\xaf"), std::nullopt);      // overlong
-    EXPECT_EQ(Utf16Length("\xed\xa0\x80"), std::nullopt);  // an encoded surrogate
-    EXPECT_EQ(Utf16Length("\xe2\x82"), std::nullopt);      // cut short
 }
 
 TEST(FramePieces, ResultTextsAndFailures) {

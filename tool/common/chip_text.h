@@ -1,21 +1,25 @@
 // The chip's strings (manufacturer, product, serial number) as the library
 // passes them: terminated UTF-16 in KelvaneChar units, at most 30 of them.
+// The rules and the conversions are the text component's
+// (text/chip_string.h); here they meet the library's KelvaneChar.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "kelvane.h"
+#include "text/chip_string.h"
 
 namespace kelvane::tool {
 
 // The longest chip string, in UTF-16 units.
-inline constexpr std::size_t kChipStringUnits = 30;
+inline constexpr std::size_t kChipStringUnits = text::kChipStringUnits;
 
 // A buffer that a chip-string getter fills (30 units and the terminator).
-using ChipStringBuffer = std::array<KelvaneChar, kChipStringUnits + 1>;
+using ChipStringBuffer = std::array<KelvaneChar, text::kChipStringBufferUnits>;
 
 // The buffer's string as UTF-8 (an unpaired surrogate becomes U+FFFD).
 std::string Utf8FromChip(const ChipStringBuffer& buffer);

@@ -6,7 +6,7 @@
 #include "common/failure.h"
 
 #ifdef _WIN32
-#include "common/utf8.h"
+#include "text/wide_text.h"
 #endif
 
 namespace kelvane::tool {
@@ -115,11 +115,11 @@ Library OpenLibrary(const LibraryChoice& choice) {
 
 std::optional<std::string> EnvironmentVariable(const char* name) {
 #ifdef _WIN32
-    const wchar_t* value = _wgetenv(WideFromUtf8(name).c_str());
+    const wchar_t* value = _wgetenv(text::WideFromUtf8Replacing(name).c_str());
     if (value == nullptr) {
         return std::nullopt;
     }
-    return Utf8FromWide(value);
+    return text::Utf8FromWideReplacing(value);
 #else
     const char* value = std::getenv(name);
     if (value == nullptr) {

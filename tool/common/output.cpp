@@ -9,7 +9,7 @@
 #include <io.h>
 #include <windows.h>
 
-#include "common/utf8.h"
+#include "text/wide_text.h"
 #else
 #include <unistd.h>
 #endif
@@ -27,7 +27,7 @@ void Write(std::FILE* stream, DWORD handleId, std::string_view text) {
     DWORD mode = 0;
     if (handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode)) {
         std::fflush(stream);
-        const std::wstring wide = WideFromUtf8(text);
+        const std::wstring wide = text::WideFromUtf8Replacing(text);
         DWORD written = 0;
         WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
         return;

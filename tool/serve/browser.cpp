@@ -9,7 +9,7 @@
 #include <shellapi.h>
 // clang-format on
 
-#include "common/utf8.h"
+#include "text/wide_text.h"
 #else
 #include <fcntl.h>
 #include <spawn.h>
@@ -27,7 +27,7 @@ namespace kelvane::tool::serve {
 #ifdef _WIN32
 
 bool OpenInBrowser(const std::string& url) {
-    const std::wstring wide = WideFromUtf8(url);
+    const std::wstring wide = text::WideFromUtf8Replacing(url);
     const auto result = reinterpret_cast<INT_PTR>(
         ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32;

@@ -1,6 +1,7 @@
 #include "platform/windows/device_mutex.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace kelvane::platform::windows {
 
@@ -35,8 +36,9 @@ DeviceMutexes::~DeviceMutexes() {
 }
 
 void DeviceMutexes::Track(HANDLE handle, std::string_view devicePath) {
+    std::wstring name = DeviceMutexName(devicePath);
     Forget(handle);  // a handle value the system gave out again
-    entries_[handle].name = DeviceMutexName(devicePath);
+    entries_[handle].name = std::move(name);
 }
 
 LockStatus DeviceMutexes::Lock(HANDLE handle, std::uint32_t waitMs) {

@@ -8,7 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/windows/text_encoding.h"
+#include "text/utf16.h"
+#include "text/wide_text.h"
 
 namespace kelvane::platform::windows {
 
@@ -23,11 +24,11 @@ bool IsUtf8Continuation(char c) {
 }  // namespace
 
 std::string FirstHardwareId(std::span<const std::uint8_t> property) {
-    std::wstring first;
+    std::u16string first;
     for (std::size_t at = 0; at + 1 < property.size(); at += 2) {
         // The property is little-endian UTF-16, whatever its alignment.
-        const auto unit = static_cast<wchar_t>(property[at] | (property[at + 1] << 8));
-        if (unit == L'\0') {
+        const auto unit = static_cast<char16_t>(property[at] | (property[at + 1] << 8));
+        if (unit == u'\0') {
             break;
         }
         first.push_back(unit);
@@ -37,7 +38,7 @@ std::string FirstHardwareId(std::span<const std::uint8_t> property) {
             break;
         }
     }
-    std::string id = Utf16ToUtf8Replacing(first);
+    std::string id = text::Utf8FromUtf16Replacing(first);
     if (id.size() > kMaxHardwareIdBytes) {
         std::size_t cut = kMaxHardwareIdBytes;
         while (cut > 0 && IsUtf8Continuation(id[cut])) {
@@ -134,7 +135,7 @@ HidInterface ReadInterface(const SetupApi& api, HDEVINFO set, SP_DEVICE_INTERFAC
         return HidInterface{std::string(), std::string(), std::string()};
     }
     std::string hardwareId = ReadHardwareId(api, set, detail->device);
-    std::string path = Utf16ToUtf8(detail->path).value_or(std::string());
+    std::string path = text::Utf8FromWide(detail->path).value_or(std::string());
     return HidInterface{std::move(hardwareId), std::move(path), std::string()};
 }
 

@@ -1,11 +1,12 @@
 #include "platform/windows/windows_platform.h"
 
+#include <new>
 #include <optional>
 #include <string>
 
 #include "platform/windows/clock.h"
 #include "platform/windows/hid_enumeration.h"
-#include "platform/windows/text_encoding.h"
+#include "text/wide_text.h"
 
 extern "C" {
 #include <hidsdi.h>
@@ -24,7 +25,7 @@ std::vector<HidInterface> WindowsPlatform::EnumerateInterfaces() {
 }
 
 DeviceHandle WindowsPlatform::Open(std::string_view path, OpenMode mode) {
-    const std::optional<std::wstring> widePath = windows::Utf8ToUtf16(path);
+    const std::optional<std::wstring> widePath = text::WideFromUtf8(path);
     if (!widePath || widePath->empty() || widePath->find(L'\0') != std::wstring::npos) {
         return kInvalidHandle;
     }
@@ -35,7 +36,12 @@ DeviceHandle WindowsPlatform::Open(std::string_view path, OpenMode mode) {
         return kInvalidHandle;
     }
     if (mode == OpenMode::kWrite) {
-        mutexes_.Track(handle, path);
+        try {
+            mutexes_.Track(handle, path);
+        } catch (const std::bad_alloc&) {
+            ::CloseHandle(handle);  // nobody else knows of it
+            throw;
+        }
     }
     return FromHandle(handle);
 }

@@ -1,12 +1,10 @@
-// UTF-16 and UTF-8 conversions of paths and identifiers, and the first
-// hardware identifier of a property buffer, on hostile input.
+// The first hardware identifier of a property buffer, on hostile input.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/windows/hid_enumeration.h"
-#include "platform/windows/text_encoding.h"
 
 namespace kelvane::platform::windows {
 namespace {
@@ -26,53 +24,6 @@ std::vector<std::uint8_t> LittleEndian(const std::wstring& text) {
         bytes.push_back(static_cast<std::uint8_t>((unit >> 8) & 0xFF));
     }
     return bytes;
-}
-
-TEST(TextEncoding, ConvertsEveryRangeBothWays) {
-    // ASCII, two-byte, three-byte, the last BMP unit before the surrogates,
-    // the first after them, a pair (U+1F600) and the last code point.
-    const std::wstring wide = Units({'A', 0xE9, 0x20AC, 0xD7FF, 0xE000, 0xD83D, 0xDE00, 0xDBFF, 0xDFFF});
-    const std::string utf8 =
-        "A\xC3\xA9\xE2\x82\xAC\xED\x9F\xBF\xEE\x80\x80\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF";
-    EXPECT_EQ(Utf16ToUtf8(wide), utf8);
-    EXPECT_EQ(Utf8ToUtf16(utf8), wide);
-    EXPECT_EQ(Utf16ToUtf8(L""), "");
-    EXPECT_EQ(Utf8ToUtf16(""), L"");
-    EXPECT_EQ(Utf8ToUtf16(std::string("a\0b", 3)), Units({'a', 0, 'b'}));
-}
-
-TEST(TextEncoding, UnpairedSurrogatesHaveNoUtf8Form) {
-    for (const std::wstring& bad : {Units({0xD800}), Units({'a', 0xDC00, 'b'}), Units({0xDE00, 0xD83D}),
-                                    Units({0xD83D, 'x'}), Units({'x', 0xDBFF})}) {
-        EXPECT_EQ(Utf16ToUtf8(bad), std::nullopt);
-    }
-    EXPECT_EQ(Utf16ToUtf8Replacing(Units({'a', 0xDC00, 0xD83D, 0xDE00, 0xD800})),
-              "a\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBD");
-}
-
-TEST(TextEncoding, MalformedUtf8IsRefusedWhole) {
-    const std::vector<std::string> malformed = {
-        "\x80",              // a continuation byte alone
-        "a\xBF",             // a continuation byte after ASCII
-        "\xC0\x80",          // overlong NUL
-        "\xC1\xBF",          // overlong ASCII
-        "\xE0\x9F\xBF",      // overlong three-byte
-        "\xF0\x8F\xBF\xBF",  // overlong four-byte
-        "\xED\xA0\x80",      // an encoded high surrogate
-        "\xED\xBF\xBF",      // an encoded low surrogate
-        "\xF4\x90\x80\x80",  // above U+10FFFF
-        "\xF5\x80\x80\x80",  // a lead byte that never occurs
-        "\xFF",
-        "\xC3",              // truncated at the end
-        "\xE2\x82",
-        "\xF0\x9F\x98",
-        "\xC3(",             // a lead byte without its continuation
-        "\xE2\x82(",
-    };
-    for (const std::string& text : malformed) {
-        EXPECT_EQ(Utf8ToUtf16(text), std::nullopt) << ::testing::PrintToString(text);
-        EXPECT_EQ(Utf8ToUtf16("ok" + text + "ok"), std::nullopt) << ::testing::PrintToString(text);
-    }
 }
 
 TEST(HardwareId, FirstIdentifierOfTheList) {
