@@ -7,13 +7,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "text/utf16.h"
-
 namespace kelvane::tool {
-
-// UTF-8 as UTF-16 code units; nullopt when the text is not UTF-8 (overlong
-// forms and encoded surrogates included).
-using text::Utf16FromUtf8;
 
 // A file name given as UTF-8.
 std::filesystem::path PathFromUtf8(std::string_view text);

@@ -6,7 +6,7 @@
 #include <toml.hpp>
 
 #include "common/failure.h"
-#include "common/utf8.h"
+#include "text/utf16.h"
 
 namespace kelvane::tool {
 namespace {
@@ -184,7 +184,7 @@ Config ConfigFromToml(std::string_view text, const std::string& fileName) {
     // TOML is UTF-8 throughout. Checked here for the whole text, since the
     // parser's own check of a string's bytes reads outside its buffer when
     // it finds one that is not.
-    if (!Utf16FromUtf8(text)) {
+    if (!kelvane::text::Utf16FromUtf8(text)) {
         reader.Refuse("not UTF-8 text, which a TOML file is");
     }
     toml::value document;
