@@ -5,6 +5,12 @@
 #                       programs need (scripts/try-virtual.sh): a compiler,
 #                       CMake and the programs' header-only libraries
 set -euo pipefail
+# scripts/test.sh runs this once and sets KELVANE_SETUP_DONE for the scripts
+# it calls, which would run it again (an apt-get update each time a package
+# could not be installed).
+if [ -n "${KELVANE_SETUP_DONE:-}" ]; then
+  exit 0
+fi
 what=${1:-all}
 case $what in
   all | programs) ;;

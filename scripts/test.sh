@@ -48,6 +48,7 @@ trap print_stage_times EXIT
 
 stage "set-up (scripts/setup.sh)"
 bash scripts/setup.sh
+export KELVANE_SETUP_DONE=1
 
 # The Debian 11 root (scripts/debian11-root.sh, about a minute and a half)
 # is made while the first builds run, which hides its waits for downloads;
