@@ -63,13 +63,22 @@ version=${name#kelvane-}
 version=${version%-win*}
 grep -qF "Kelvane host software $version for Windows" "$tree/README.txt" || fail "README.txt does not name version $version"
 
-# Debian's wine starts programs through its 32-bit loader; a host without
-# IA-32 execution refuses it, and there no 32-bit program runs: the 32-bit
-# programs are then built and checked, not run, and this says so.
+# Debian's wine starts 32-bit programs through its 32-bit loader (wine32); a
+# host without IA-32 execution refuses it, and a host where wine32 could not
+# be installed has none: there no 32-bit program runs, the 32-bit programs
+# are built and checked, not run, and this says so.
 runner=("$@")
-if [ "$arch" = x86 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  echo "NOTE: this host cannot run 32-bit programs (no IA-32 execution): the programs of $name.zip are not run"
-  runner=()
+if [ "$arch" = x86 ]; then
+  why=""
+  if [ ! -x /usr/lib/wine/wine ]; then
+    why="wine32 is not installed"
+  elif ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    why="no IA-32 execution"
+  fi
+  if [ -n "$why" ]; then
+    echo "NOTE: this host cannot run 32-bit programs ($why): the programs of $name.zip are not run"
+    runner=()
+  fi
 fi
 if ((${#runner[@]})); then
   run=$work/run
