@@ -10,6 +10,8 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+
+#include "text/wide_text.h"
 #else
 #include <fcntl.h>
 #include <poll.h>
@@ -41,20 +43,6 @@ std::string ServerProcess::Stderr() const {
 
 #ifdef _WIN32
 
-namespace {
-
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
-}  // namespace
-
 std::string ServerProcess::Start(const std::filesystem::path& program, const std::filesystem::path& dir,
                                  const std::filesystem::path& bench, const std::vector<std::string>& args) {
     dir_ = dir;
@@ -70,12 +58,12 @@ std::string ServerProcess::Start(const std::filesystem::path& program, const std
                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     std::wstring command = L"\"" + program.wstring() + L"\"";
     for (const std::string& arg : args) {
-        command += L" \"" + Widen(arg) + L"\"";
+        command += L" \"" + text::WideFromUtf8Replacing(arg) + L"\"";
     }
     if (!bench.empty()) {
-        SetEnvironmentVariableW(Widen(kBenchVariable).c_str(), bench.wstring().c_str());
+        SetEnvironmentVariableW(text::WideFromUtf8Replacing(kBenchVariable).c_str(), bench.wstring().c_str());
     } else {
-        SetEnvironmentVariableW(Widen(kBenchVariable).c_str(), nullptr);
+        SetEnvironmentVariableW(text::WideFromUtf8Replacing(kBenchVariable).c_str(), nullptr);
     }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;

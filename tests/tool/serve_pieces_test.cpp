@@ -26,7 +26,9 @@ TEST(ServePieces, TargetsAreSplitAndDecoded) {
     EXPECT_EQ(QueryValue(*target, "none"), std::nullopt);
     EXPECT_TRUE(ParseTarget("/")->segments.empty());
     EXPECT_EQ(ParseTarget("//x")->segments, (Strings{"", "x"}));
-    for (const char* refused : {"", "*", "http://evil.example/", "/%", "/%4", "/%zz", "/a%00b", "/?a=%0", "/?%00=1"}) {
+    EXPECT_EQ(ParseTarget("/a%2fb%4a")->segments, (Strings{"a/bJ"}));
+    for (const char* refused : {"", "*", "http://evil.example/", "/%", "/%4", "/%zz", "/%1g", "/%+1", "/%-1", "/% 1",
+                                "/a%00b", "/?a=%0", "/?%00=1"}) {
         EXPECT_FALSE(ParseTarget(refused).has_value()) << refused;
     }
     std::string deep;

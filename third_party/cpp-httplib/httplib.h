@@ -5,6 +5,8 @@
 //  MIT License
 //
 
+#pragma once  // added here, as every header of this project has it; the upstream guard stays
+
 #ifndef CPPHTTPLIB_HTTPLIB_H
 #define CPPHTTPLIB_HTTPLIB_H
 

@@ -15,22 +15,12 @@
 
 #include "cli/process/program_runner.h"
 #include "support/temporary_directory.h"
+#include "text/wide_text.h"
 
 namespace kelvane::testing {
 namespace {
 
 constexpr wchar_t kBenchVariable[] = L"KELVANE_SIM_BENCH";
-
-// Test texts are UTF-8; bytes that are no UTF-8 become U+FFFD.
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
 
 // One argument of a command line as the C runtime splits it again: quoted
 // when it is empty or holds white space or quotes, backslashes doubled
@@ -196,7 +186,7 @@ ProgramRun CliProcessTest::RunIn(const std::filesystem::path& programPath, const
     const std::wstring program = programPath.wstring();
     std::wstring commandLine = Quoted(program);
     for (const std::string& arg : args) {
-        commandLine += L" " + Quoted(Widen(arg));
+        commandLine += L" " + Quoted(text::WideFromUtf8Replacing(arg));
     }
     std::wstring environment =
         ChildEnvironment(benchWritten_ ? std::wstring(kBenchVariable) + L"=" + (dir_ / "bench.txt").wstring() : L"");

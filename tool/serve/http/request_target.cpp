@@ -1,22 +1,22 @@
 #include "serve/http/request_target.h"
 
+#include <charconv>
+#include <system_error>
+
 namespace kelvane::tool::serve {
 namespace {
 
 constexpr std::size_t kMostSegments = 32;
 constexpr std::size_t kMostParameters = 32;
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
+// The byte of a %XX escape: two hexadecimal digits, no sign.
+std::optional<char> EscapedByte(std::string_view digits) {
+    unsigned value = 0;
+    const auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
+    if (error != std::errc() || stop != digits.data() + digits.size()) {
+        return std::nullopt;
     }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
+    return static_cast<char>(value);
 }
 
 }  // namespace
@@ -30,12 +30,11 @@ std::optional<std::string> PercentDecode(std::string_view text, bool plusIsSpace
             if (i + 2 >= text.size()) {
                 return std::nullopt;
             }
-            const int high = HexDigit(text[i + 1]);
-            const int low = HexDigit(text[i + 2]);
-            if (high < 0 || low < 0) {
+            const std::optional<char> byte = EscapedByte(text.substr(i + 1, 2));
+            if (!byte) {
                 return std::nullopt;
             }
-            c = static_cast<char>(high * 16 + low);
+            c = *byte;
             i += 2;
         } else if (c == '+' && plusIsSpace) {
             c = ' ';
